@@ -242,6 +242,12 @@ DibStatus DecodeDib(const uint8_t* data, size_t size, RgbImage** image) {
     return DibStatus::ok;
 }
 
+void FreeRgbImage(RgbImage* image) {
+    if (!image) return;
+    std::free(image->pixels);
+    std::free(image);
+}
+
 const char* DibStatusMessage(DibStatus status) {
     switch (status) {
     case DibStatus::ok:
