@@ -16,50 +16,50 @@ void AppendU32(std::vector<uint8_t>* out, uint32_t v) {
     AppendU16(out, static_cast<uint16_t>(v >> 16));
 }
 
-void AddPaletteEntry(BmpSpec* spec, uint8_t red, uint8_t green, uint8_t blue) {
-    spec->palette.push_back(blue);
-    spec->palette.push_back(green);
-    spec->palette.push_back(red);
-    if (spec->headerSize != 12) spec->palette.push_back(0);
+void AddPaletteEntry(BmpLayout* bmp, uint8_t red, uint8_t green, uint8_t blue) {
+    bmp->palette.push_back(blue);
+    bmp->palette.push_back(green);
+    bmp->palette.push_back(red);
+    if (bmp->headerSize != 12) bmp->palette.push_back(0);
 }
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
+std::vector<uint8_t> BuildBmp(const BmpLayout& bmp) {
     std::vector<uint8_t> header;
-    AppendU32(&header, spec.headerSize);
-    if (spec.headerSize == 12) {
-        AppendU16(&header, static_cast<uint16_t>(spec.width));
-        AppendU16(&header, static_cast<uint16_t>(spec.height));
-        AppendU16(&header, spec.planes);
-        AppendU16(&header, spec.bitCount);
+    AppendU32(&header, bmp.headerSize);
+    if (bmp.headerSize == 12) {
+        AppendU16(&header, static_cast<uint16_t>(bmp.width));
+        AppendU16(&header, static_cast<uint16_t>(bmp.height));
+        AppendU16(&header, bmp.planes);
+        AppendU16(&header, bmp.bitCount);
     } else {
-        AppendU32(&header, static_cast<uint32_t>(spec.width));
-        AppendU32(&header, static_cast<uint32_t>(spec.height));
-        AppendU16(&header, spec.planes);
-        AppendU16(&header, spec.bitCount);
-        AppendU32(&header, spec.compression);
-        AppendU32(&header, spec.imageSize);
+        AppendU32(&header, static_cast<uint32_t>(bmp.width));
+        AppendU32(&header, static_cast<uint32_t>(bmp.height));
+        AppendU16(&header, bmp.planes);
+        AppendU16(&header, bmp.bitCount);
+        AppendU32(&header, bmp.compression);
+        AppendU32(&header, bmp.imageSize);
         AppendU32(&header, 2835);
         AppendU32(&header, 2835);
-        AppendU32(&header, spec.colorsUsed);
+        AppendU32(&header, bmp.colorsUsed);
         AppendU32(&header, 0);
-        header.resize(spec.headerSize > header.size() ? spec.headerSize : header.size(), 0);
+        header.resize(bmp.headerSize > header.size() ? bmp.headerSize : header.size(), 0);
     }
 
     std::vector<uint8_t> out;
-    size_t prefix = spec.fileHeader ? 14 : 0;
-    size_t offset = prefix + header.size() + spec.afterHeader.size() + spec.palette.size();
-    if (spec.fileHeader) {
+    size_t prefix = bmp.fileHeader ? 14 : 0;
+    size_t offset = prefix + header.size() + bmp.afterHeader.size() + bmp.palette.size();
+    if (bmp.fileHeader) {
         out.push_back('B');
         out.push_back('M');
-        AppendU32(&out, static_cast<uint32_t>(offset + spec.bits.size()));
+        AppendU32(&out, static_cast<uint32_t>(offset + bmp.bits.size()));
         AppendU32(&out, 0);
-        AppendU32(&out, spec.bitsOffset.value_or(static_cast<uint32_t>(offset)));
+        AppendU32(&out, bmp.bitsOffset.value_or(static_cast<uint32_t>(offset)));
     }
     out.insert(out.end(), header.begin(), header.end());
-    out.insert(out.end(), spec.afterHeader.begin(), spec.afterHeader.end());
-    out.insert(out.end(), spec.palette.begin(), spec.palette.end());
-    if (spec.bitsOffset && *spec.bitsOffset > out.size()) out.resize(*spec.bitsOffset, 0);
-    out.insert(out.end(), spec.bits.begin(), spec.bits.end());
+    out.insert(out.end(), bmp.afterHeader.begin(), bmp.afterHeader.end());
+    out.insert(out.end(), bmp.palette.begin(), bmp.palette.end());
+    if (bmp.bitsOffset && *bmp.bitsOffset > out.size()) out.resize(*bmp.bitsOffset, 0);
+    out.insert(out.end(), bmp.bits.begin(), bmp.bits.end());
     return out;
 }
 

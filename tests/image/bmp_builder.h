@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct BmpSpec {
+struct BmpLayout {
     bool     fileHeader = true;
     uint32_t headerSize = 40;   // 12 writes a core header; other sizes pad an info header
     int32_t  width      = 1;
@@ -23,10 +23,10 @@ struct BmpSpec {
     std::optional<uint32_t> bitsOffset; // default: right after the colour table
 };
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& spec);
+std::vector<uint8_t> BuildBmp(const BmpLayout& bmp);
 
 // Colour-table entries as stored: blue, green, red (and a zero for 4-byte entries).
-void AddPaletteEntry(BmpSpec* spec, uint8_t red, uint8_t green, uint8_t blue);
+void AddPaletteEntry(BmpLayout* bmp, uint8_t red, uint8_t green, uint8_t blue);
 
 void AppendU16(std::vector<uint8_t>* out, uint16_t v);
 void AppendU32(std::vector<uint8_t>* out, uint32_t v);

@@ -38,7 +38,8 @@ TEST(Bmpcat, WritesTheTopRowFirstAsBinaryPpm) {
         PngPicture  reference;
         std::string error;
         ASSERT_TRUE(ReadPng(base + ".png", &reference, &error)) << error;
-        std::string header = "P6\n" + std::to_string(reference.width) + " " + std::to_string(reference.height) + "\n255\n";
+        std::string header =
+            "P6\n" + std::to_string(reference.width) + " " + std::to_string(reference.height) + "\n255\n";
         ASSERT_GE(run.out.size(), header.size());
         EXPECT_EQ(std::string(run.out.begin(), run.out.begin() + header.size()), header);
         EXPECT_TRUE(std::vector<uint8_t>(run.out.begin() + header.size(), run.out.end()) == reference.rgb);

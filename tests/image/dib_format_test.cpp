@@ -14,20 +14,20 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A 24-bit image whose pixel (x, y) in stored order is blue x, green y, red 200.
-BmpSpec Gradient24(int width, int height) {
-    BmpSpec spec;
-    spec.width  = width;
-    spec.height = height;
+BmpLayout Gradient24(int width, int height) {
+    BmpLayout bmp;
+    bmp.width  = width;
+    bmp.height = height;
     int stride  = (width * 3 + 3) / 4 * 4;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            spec.bits.push_back(static_cast<uint8_t>(x));
-            spec.bits.push_back(static_cast<uint8_t>(y));
-            spec.bits.push_back(200);
+            bmp.bits.push_back(static_cast<uint8_t>(x));
+            bmp.bits.push_back(static_cast<uint8_t>(y));
+            bmp.bits.push_back(200);
         }
-        spec.bits.resize(spec.bits.size() + stride - width * 3, 0xEE);
+        bmp.bits.resize(bmp.bits.size() + stride - width * 3, 0xEE);
     }
-    return spec;
+    return bmp;
 }
 
 Bytes GradientPixels(int width, int height) {
@@ -39,22 +39,22 @@ Bytes GradientPixels(int width, int height) {
 
 // An 8-bit image with `entries` distinct colours (entry i is i, 255 - i, 7) whose bits
 // hold the indices given, one row.
-BmpSpec Indexed8(int entries, const Bytes& row) {
-    BmpSpec spec;
-    spec.bitCount = 8;
-    spec.width    = static_cast<int32_t>(row.size());
-    for (int i = 0; i < entries; ++i) AddPaletteEntry(&spec, static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 7);
-    spec.bits = row;
-    spec.bits.resize((row.size() + 3) / 4 * 4, 0);
-    return spec;
+BmpLayout Indexed8(int entries, const Bytes& row) {
+    BmpLayout bmp;
+    bmp.bitCount = 8;
+    bmp.width    = static_cast<int32_t>(row.size());
+    for (int i = 0; i < entries; ++i) AddPaletteEntry(&bmp, static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 7);
+    bmp.bits = row;
+    bmp.bits.resize((row.size() + 3) / 4 * 4, 0);
+    return bmp;
 }
 
-BmpSpec Masked(uint16_t bitCount, const Bytes& pixel) {
-    BmpSpec spec;
-    spec.bitCount = bitCount;
-    spec.bits     = pixel;
-    spec.bits.resize(4, 0);
-    return spec;
+BmpLayout Masked(uint16_t bitCount, const Bytes& pixel) {
+    BmpLayout bmp;
+    bmp.bitCount = bitCount;
+    bmp.bits     = pixel;
+    bmp.bits.resize(4, 0);
+    return bmp;
 }
 
 Bytes Masks(uint32_t red, uint32_t green, uint32_t blue) {
@@ -79,9 +79,9 @@ DibStatus DecodeCopy(const Bytes& file, ImagePtr* image) {
 class DibFormatTest : public DibTest {};
 
 TEST_F(DibFormatTest, TwentyFourBitsSwapToRedGreenBlueAndDropRowPadding) {
-    BmpSpec spec = Gradient24(1, 1);
-    spec.bits    = {10, 20, 30, 0};
-    ImagePtr one = Read(spec);
+    BmpLayout bmp = Gradient24(1, 1);
+    bmp.bits    = {10, 20, 30, 0};
+    ImagePtr one = Read(bmp);
     ASSERT_TRUE(one);
     EXPECT_EQ(Pixels(one.get()), (Bytes{30, 20, 10}));
 
@@ -96,9 +96,9 @@ TEST_F(DibFormatTest, TwentyFourBitsSwapToRedGreenBlueAndDropRowPadding) {
 }
 
 TEST_F(DibFormatTest, TopDownRowsAreTurnedOverAndTheHeightIsPositive) {
-    BmpSpec spec = Gradient24(3, 4);
-    spec.height  = -4;
-    ImagePtr image = Read(spec);
+    BmpLayout bmp = Gradient24(3, 4);
+    bmp.height  = -4;
+    ImagePtr image = Read(bmp);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->height, 4);
     Bytes stored = GradientPixels(3, 4), expected;
@@ -107,23 +107,23 @@ TEST_F(DibFormatTest, TopDownRowsAreTurnedOverAndTheHeightIsPositive) {
 }
 
 TEST_F(DibFormatTest, BitsOffsetOfTheFileHeaderIsHonoured) {
-    BmpSpec spec    = Gradient24(2, 2);
-    spec.bitsOffset = 54 + 100;
-    ImagePtr image  = Read(spec);
+    BmpLayout bmp    = Gradient24(2, 2);
+    bmp.bitsOffset = 54 + 100;
+    ImagePtr image  = Read(bmp);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(image.get()), GradientPixels(2, 2));
 }
 
 TEST_F(DibFormatTest, ColourTableSizeFollowsColoursUsedOrTheDepth) {
     // Colours used 0: 256 entries; a bare header's bits follow all of them.
-    BmpSpec full    = Indexed8(256, {0, 1, 254, 255});
+    BmpLayout full    = Indexed8(256, {0, 1, 254, 255});
     full.fileHeader = false;
     ImagePtr image  = Read(full);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(image.get()), (Bytes{0, 255, 7, 1, 254, 7, 254, 1, 7, 255, 0, 7}));
 
     // Colours used 16: 16 entries, bits 16 x 4 bytes after the header.
-    BmpSpec small    = Indexed8(16, {15, 3});
+    BmpLayout small    = Indexed8(16, {15, 3});
     small.fileHeader = false;
     small.colorsUsed = 16;
     image            = Read(small);
@@ -133,29 +133,29 @@ TEST_F(DibFormatTest, ColourTableSizeFollowsColoursUsedOrTheDepth) {
 }
 
 TEST_F(DibFormatTest, IndicesBeyondTheTableAreBlack) {
-    BmpSpec spec    = Indexed8(2, {1, 2, 200});
-    spec.colorsUsed = 2;
-    ImagePtr image  = Read(spec);
+    BmpLayout bmp    = Indexed8(2, {1, 2, 200});
+    bmp.colorsUsed = 2;
+    ImagePtr image  = Read(bmp);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(image.get()), (Bytes{1, 254, 7, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(DibFormatTest, ColoursUsedBeyondWhatTheFileHoldsReadsOnlyTheHeldEntries) {
     // The table claims 60000 entries; the bits offset leaves room for 4.
-    BmpSpec spec    = Indexed8(4, {3, 0});
-    spec.colorsUsed = 60000;
+    BmpLayout bmp    = Indexed8(4, {3, 0});
+    bmp.colorsUsed = 60000;
     ImagePtr image;
-    ASSERT_EQ(DecodeCopy(BuildBmp(spec), &image), DibStatus::ok);
+    ASSERT_EQ(DecodeCopy(BuildBmp(bmp), &image), DibStatus::ok);
     EXPECT_EQ(Pixels(image.get()), (Bytes{3, 252, 7, 0, 255, 7}));
 
     // Without a file header the bits would follow 60000 entries: past the end.
-    spec.fileHeader = false;
-    EXPECT_EQ(DecodeCopy(BuildBmp(spec), &image), DibStatus::conversionError);
+    bmp.fileHeader = false;
+    EXPECT_EQ(DecodeCopy(BuildBmp(bmp), &image), DibStatus::conversionError);
     EXPECT_FALSE(image);
 }
 
 TEST_F(DibFormatTest, OneAndFourBitPixelsTakeTheHighBitsFirst) {
-    BmpSpec one;
+    BmpLayout one;
     one.bitCount = 1;
     one.width    = 10;
     AddPaletteEntry(&one, 0, 0, 0);
@@ -167,7 +167,7 @@ TEST_F(DibFormatTest, OneAndFourBitPixelsTakeTheHighBitsFirst) {
     for (int bit : {1, 0, 1, 1, 0, 0, 0, 0, 0, 1}) expected.insert(expected.end(), 3, bit ? 255 : 0);
     EXPECT_EQ(Pixels(image.get()), expected);
 
-    BmpSpec four;
+    BmpLayout four;
     four.bitCount = 4;
     four.width    = 3;
     for (int i = 0; i < 16; ++i) AddPaletteEntry(&four, static_cast<uint8_t>(i * 16), 1, 2);
@@ -178,25 +178,26 @@ TEST_F(DibFormatTest, OneAndFourBitPixelsTakeTheHighBitsFirst) {
 }
 
 TEST_F(DibFormatTest, CoreHeaderTriplesBecomeTheColourTable) {
-    BmpSpec spec;
-    spec.fileHeader = false;
-    spec.headerSize = 12;
-    spec.bitCount   = 4;
-    spec.width      = 2;
-    for (int i = 0; i < 16; ++i) AddPaletteEntry(&spec, static_cast<uint8_t>(i), static_cast<uint8_t>(i + 100), 50);
-    ASSERT_EQ(spec.palette.size(), 48u);
-    spec.bits      = {0x0F, 0, 0, 0};
-    ImagePtr image = Read(spec);
+    BmpLayout bmp;
+    bmp.fileHeader = false;
+    bmp.headerSize = 12;
+    bmp.bitCount   = 4;
+    bmp.width      = 2;
+    for (int i = 0; i < 16; ++i) AddPaletteEntry(&bmp, static_cast<uint8_t>(i), static_cast<uint8_t>(i + 100), 50);
+    ASSERT_EQ(bmp.palette.size(), 48u);
+    bmp.bits      = {0x0F, 0, 0, 0};
+    ImagePtr image = Read(bmp);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(image.get()), (Bytes{0, 100, 50, 15, 115, 50}));
 }
 
 TEST_F(DibFormatTest, CoreHeightIsUnsignedAndAlwaysBottomUp) {
-    BmpSpec spec;
-    spec.headerSize = 12;
-    spec.height     = 40000;
-    for (int y = 0; y < 40000; ++y) spec.bits.insert(spec.bits.end(), {static_cast<uint8_t>(y), static_cast<uint8_t>(y >> 8), 9, 0});
-    ImagePtr image = Read(spec);
+    BmpLayout bmp;
+    bmp.headerSize = 12;
+    bmp.height     = 40000;
+    for (int y = 0; y < 40000; ++y)
+        bmp.bits.insert(bmp.bits.end(), {static_cast<uint8_t>(y), static_cast<uint8_t>(y >> 8), 9, 0});
+    ImagePtr image = Read(bmp);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->height, 40000);
     const uint8_t* p = image->pixels;
@@ -213,13 +214,15 @@ TEST_F(DibFormatTest, SixteenBitChannelsWidenToTheFullRange) {
     EXPECT_EQ(Pixels(image.get()), (Bytes{255, 132, 8}));
 
     // 5-6-5 bit fields: red 0, green 63, blue 16; then green 32.
-    BmpSpec spec     = Masked(16, {});
-    spec.compression = 3;
-    spec.afterHeader = Masks(0xF800, 0x07E0, 0x001F);
-    spec.width       = 2;
+    BmpLayout bmp     = Masked(16, {});
+    bmp.compression = 3;
+    bmp.afterHeader = Masks(0xF800, 0x07E0, 0x001F);
+    bmp.width       = 2;
     uint16_t a = 63 << 5 | 16, b = 32 << 5;
-    spec.bits = {static_cast<uint8_t>(a), static_cast<uint8_t>(a >> 8), static_cast<uint8_t>(b), static_cast<uint8_t>(b >> 8)};
-    image     = Read(spec);
+    bmp.bits.clear();
+    AppendU16(&bmp.bits, a);
+    AppendU16(&bmp.bits, b);
+    image     = Read(bmp);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(image.get()), (Bytes{0, 255, 132, 0, 130, 0}));
 }
@@ -230,32 +233,32 @@ TEST_F(DibFormatTest, ThirtyTwoBitPixelsWithAndWithoutBitFields) {
     EXPECT_EQ(Pixels(image.get()), (Bytes{3, 2, 1}));
 
     // Ten-bit channels narrow with rounding; an empty mask gives 0.
-    BmpSpec spec     = Masked(32, {});
-    spec.compression = 3;
-    spec.afterHeader = Masks(0x3FF00000, 0x000FFC00, 0);
+    BmpLayout bmp     = Masked(32, {});
+    bmp.compression = 3;
+    bmp.afterHeader = Masks(0x3FF00000, 0x000FFC00, 0);
     uint32_t pixel   = 1023u << 20 | 512u << 10 | 0x3FF;
-    spec.bits.clear();
-    AppendU32(&spec.bits, pixel);
-    image = Read(spec);
+    bmp.bits.clear();
+    AppendU32(&bmp.bits, pixel);
+    image = Read(bmp);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(image.get()), (Bytes{255, 128, 0}));
 
     // A bare header gives the masks no place: refused.
-    spec.fileHeader = false;
+    bmp.fileHeader = false;
     fake::ResetFake();
-    EXPECT_FALSE(Read(spec));
+    EXPECT_FALSE(Read(bmp));
     ExpectOneMessage("Image file conversion error.");
 }
 
 TEST_F(DibFormatTest, RunLengthEightDecodesRunsEscapesAndSkips) {
-    BmpSpec spec     = Indexed8(4, {});
-    spec.compression = 1;
-    spec.width       = 5;
-    spec.height      = 3;
+    BmpLayout bmp     = Indexed8(4, {});
+    bmp.compression = 1;
+    bmp.width       = 5;
+    bmp.height      = 3;
     // Row 0: a run of 2 x index 1, then absolute 1, 2, 3 (padded); end of line; a delta
     // (2, 1) leaves row 1 and the start of row 2 black; one index 3; end of bitmap.
-    spec.bits      = {2, 1, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 1, 3, 0, 1};
-    ImagePtr image = Read(spec);
+    bmp.bits      = {2, 1, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 1, 3, 0, 1};
+    ImagePtr image = Read(bmp);
     ASSERT_TRUE(image);
     Bytes c1 = {1, 254, 7}, c2 = {2, 253, 7}, c3 = {3, 252, 7}, k = {0, 0, 0}, expected;
     for (const Bytes* p : {&c1, &c1, &c1, &c2, &c3, &k, &k, &k, &k, &k, &k, &k, &c3, &k, &k})
@@ -265,13 +268,13 @@ TEST_F(DibFormatTest, RunLengthEightDecodesRunsEscapesAndSkips) {
 }
 
 TEST_F(DibFormatTest, RunLengthFourAlternatesNibbles) {
-    BmpSpec spec;
-    spec.bitCount    = 4;
-    spec.compression = 2;
-    spec.width       = 7;
-    for (int i = 0; i < 16; ++i) AddPaletteEntry(&spec, static_cast<uint8_t>(i), 0, 0);
-    spec.bits      = {4, 0x12, 0, 3, 0xAB, 0xC0, 0, 1};
-    ImagePtr image = Read(spec);
+    BmpLayout bmp;
+    bmp.bitCount    = 4;
+    bmp.compression = 2;
+    bmp.width       = 7;
+    for (int i = 0; i < 16; ++i) AddPaletteEntry(&bmp, static_cast<uint8_t>(i), 0, 0);
+    bmp.bits      = {4, 0x12, 0, 3, 0xAB, 0xC0, 0, 1};
+    ImagePtr image = Read(bmp);
     ASSERT_TRUE(image);
     Bytes expected;
     for (int i : {1, 2, 1, 2, 10, 11, 12}) expected.insert(expected.end(), {static_cast<uint8_t>(i), 0, 0});
@@ -293,13 +296,13 @@ TEST_F(DibFormatTest, RunLengthStreamsThatLeaveThePictureAreRefused) {
         {"delta cut short", {0, 2, 1}},
     };
     for (const Case& c : cases) {
-        BmpSpec spec     = Indexed8(2, {});
-        spec.compression = 1;
-        spec.width       = 5;
-        spec.height      = 2;
-        spec.bits        = c.bits;
+        BmpLayout bmp     = Indexed8(2, {});
+        bmp.compression = 1;
+        bmp.width       = 5;
+        bmp.height      = 2;
+        bmp.bits        = c.bits;
         fake::ResetFake();
-        EXPECT_FALSE(Read(spec)) << c.what;
+        EXPECT_FALSE(Read(bmp)) << c.what;
         ExpectOneMessage("Image file conversion error.");
     }
 }
@@ -314,17 +317,17 @@ TEST_F(DibFormatTest, DepthsAndCompressionsNotConvertedAreRefused) {
         {64, 0, 1, 1}, {0, 0, 1, 1},   {24, 0, 0, 1},  {24, 0, -1, 1}, {24, 0, 1, 0},
     };
     for (const Case& c : cases) {
-        BmpSpec spec     = Gradient24(1, 1);
-        spec.bitCount    = c.bitCount;
-        spec.compression = c.compression;
-        spec.width       = c.width;
-        spec.height      = c.height;
-        spec.bits.resize(64, 0);
+        BmpLayout bmp     = Gradient24(1, 1);
+        bmp.bitCount    = c.bitCount;
+        bmp.compression = c.compression;
+        bmp.width       = c.width;
+        bmp.height      = c.height;
+        bmp.bits.resize(64, 0);
         fake::ResetFake();
-        EXPECT_FALSE(Read(spec)) << c.bitCount << "/" << c.compression << " " << c.width << "x" << c.height;
+        EXPECT_FALSE(Read(bmp)) << c.bitCount << "/" << c.compression << " " << c.width << "x" << c.height;
         ExpectOneMessage("Image file conversion error.");
     }
-    BmpSpec topDownRle     = Indexed8(2, {});
+    BmpLayout topDownRle     = Indexed8(2, {});
     topDownRle.compression = 1;
     topDownRle.height      = -1;
     topDownRle.bits        = {1, 1, 0, 1};
@@ -335,10 +338,10 @@ TEST_F(DibFormatTest, DepthsAndCompressionsNotConvertedAreRefused) {
 
 TEST_F(DibFormatTest, LaterAndUnknownHeaderKindsAreRefused) {
     for (uint32_t size : {108u, 124u, 64u, 16u, 0u}) {
-        BmpSpec spec    = Gradient24(1, 1);
-        spec.headerSize = size;
+        BmpLayout bmp    = Gradient24(1, 1);
+        bmp.headerSize = size;
         fake::ResetFake();
-        EXPECT_FALSE(Read(spec)) << size;
+        EXPECT_FALSE(Read(bmp)) << size;
         ExpectOneMessage("Unknown DIB file format.");
     }
 }
@@ -356,36 +359,36 @@ TEST_F(DibFormatTest, SizesTheFileCannotHoldAreRefusedWithoutAllocating) {
         {"huge run-length picture from a tiny stream", 30000, 30000, 8, 1},
     };
     for (const Case& c : cases) {
-        BmpSpec spec     = Indexed8(2, {});
-        spec.width       = c.width;
-        spec.height      = c.height;
-        spec.bitCount    = c.bitCount;
-        spec.compression = c.compression;
-        spec.bits        = {0, 1, 0, 0};
+        BmpLayout bmp     = Indexed8(2, {});
+        bmp.width       = c.width;
+        bmp.height      = c.height;
+        bmp.bitCount    = c.bitCount;
+        bmp.compression = c.compression;
+        bmp.bits        = {0, 1, 0, 0};
         ImagePtr image;
-        EXPECT_EQ(DecodeCopy(BuildBmp(spec), &image), DibStatus::conversionError) << c.what;
+        EXPECT_EQ(DecodeCopy(BuildBmp(bmp), &image), DibStatus::conversionError) << c.what;
         EXPECT_FALSE(image);
     }
 }
 
 TEST_F(DibFormatTest, EveryTruncationEndsCleanly) {
-    BmpSpec rle     = Indexed8(4, {});
+    BmpLayout rle     = Indexed8(4, {});
     rle.compression = 1;
     rle.width       = 5;
     rle.height      = 2;
     rle.bits        = {2, 1, 0, 3, 1, 2, 3, 0, 0, 0, 5, 2, 0, 1};
-    BmpSpec core    = Indexed8(0, {});
+    BmpLayout core    = Indexed8(0, {});
     core.headerSize = 12;
     core.bitCount   = 1;
     core.width      = 1;
     AddPaletteEntry(&core, 1, 2, 3);
     AddPaletteEntry(&core, 4, 5, 6);
     core.bits        = {0x80, 0, 0, 0};
-    BmpSpec masked   = Masked(16, {1, 2, 3, 4});
+    BmpLayout masked   = Masked(16, {1, 2, 3, 4});
     masked.compression = 3;
     masked.afterHeader = Masks(0xF800, 0x07E0, 0x001F);
-    for (const BmpSpec& spec : {Gradient24(3, 2), Indexed8(3, {0, 1, 2}), rle, core, masked}) {
-        Bytes file = BuildBmp(spec);
+    for (const BmpLayout& bmp : {Gradient24(3, 2), Indexed8(3, {0, 1, 2}), rle, core, masked}) {
+        Bytes file = BuildBmp(bmp);
         ImagePtr whole;
         ASSERT_EQ(DecodeCopy(file, &whole), DibStatus::ok);
         for (size_t length = 1; length < file.size(); ++length) {

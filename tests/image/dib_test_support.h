@@ -24,8 +24,8 @@ protected:
         ASSERT_FALSE(dir_.path().empty());
     }
 
-    ImagePtr Read(const BmpSpec& spec, const std::string& name = "case.bmp") {
-        return ImagePtr(ReadDibImage(dir_.Write(name, BuildBmp(spec)).c_str()));
+    ImagePtr Read(const BmpLayout& bmp, const std::string& name = "case.bmp") {
+        return ImagePtr(ReadDibImage(dir_.Write(name, BuildBmp(bmp)).c_str()));
     }
 
     // A successful read shows nothing.
@@ -41,7 +41,8 @@ protected:
     }
 
     static std::vector<uint8_t> Pixels(const RgbImage* image) {
-        return std::vector<uint8_t>(image->pixels, image->pixels + static_cast<size_t>(image->width) * image->height * 3);
+        size_t size = static_cast<size_t>(image->width) * image->height * 3;
+        return std::vector<uint8_t>(image->pixels, image->pixels + size);
     }
 
     TempDir dir_;

@@ -16,18 +16,18 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A 24-bit BMP from picture pixels (red, green, blue), bottom row first.
-BmpSpec ImageOf(int width, int height, const Bytes& rgb) {
-    BmpSpec spec;
-    spec.width  = width;
-    spec.height = height;
+BmpLayout ImageOf(int width, int height, const Bytes& rgb) {
+    BmpLayout bmp;
+    bmp.width  = width;
+    bmp.height = height;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const uint8_t* p = &rgb[(y * width + x) * 3];
-            spec.bits.insert(spec.bits.end(), {p[2], p[1], p[0]});
+            bmp.bits.insert(bmp.bits.end(), {p[2], p[1], p[0]});
         }
-        while (spec.bits.size() % 4) spec.bits.push_back(0);
+        while (bmp.bits.size() % 4) bmp.bits.push_back(0);
     }
-    return spec;
+    return bmp;
 }
 
 Bytes Ramp(int count) {
@@ -47,7 +47,7 @@ protected:
         fake::ResetFake();
     }
 
-    std::string Write(const std::string& name, const BmpSpec& spec) { return dir_.Write(name, BuildBmp(spec)); }
+    std::string Write(const std::string& name, const BmpLayout& bmp) { return dir_.Write(name, BuildBmp(bmp)); }
 
     static Bytes ReadTexels(GLenum target, GLenum format, size_t count) {
         Bytes texels(count);
@@ -110,7 +110,8 @@ TEST_F(TextureTest, AlphaIsTheRoundedDownMeanOfTheChannels) {
     Bytes texels = ReadTexels(GL_TEXTURE_1D, GL_RGBA, 5 * 4);
     Bytes expected;
     const uint8_t alphas[] = {255, 85, 1, 0, 0};
-    for (int i = 0; i < 5; ++i) expected.insert(expected.end(), {rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2], alphas[i]});
+    for (int i = 0; i < 5; ++i)
+        expected.insert(expected.end(), {rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2], alphas[i]});
     EXPECT_EQ(texels, expected);
 
     // The same pixels over two rows of a 2D texture, one odd pixel to spare.
@@ -156,9 +157,9 @@ TEST_F(TextureTest, MissingFilesMakeNoTextureNoGlCallAndNoMessage) {
 }
 
 TEST_F(TextureTest, UnreadableFilesShowTheReadersMessageAndMakeNoTexture) {
-    BmpSpec spec    = ImageOf(2, 2, Ramp(4));
-    spec.headerSize = 124;
-    EXPECT_EQ(MakeTexture(Describe(Write("v5.bmp", spec), true)), 0u);
+    BmpLayout bmp    = ImageOf(2, 2, Ramp(4));
+    bmp.headerSize = 124;
+    EXPECT_EQ(MakeTexture(Describe(Write("v5.bmp", bmp), true)), 0u);
     ASSERT_EQ(fake::Fake().boxes.size(), 1u);
     EXPECT_EQ(fake::Fake().boxes[0].text, "Unknown DIB file format.");
     GLint bound = -1;
