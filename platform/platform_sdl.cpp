@@ -302,7 +302,9 @@ bool IsSystemKey(uint32_t virtualKey, uint16_t modifiers) {
 }
 
 void QueueKey(const SDL_KeyboardEvent& event) {
-    PlatWindowRec* window = FindWindowById(event.windowID);
+    // SDL settles a change of focus only after a short delay; keys typed meanwhile
+    // carry no window and belong to the one the program gave the focus.
+    PlatWindowRec* window = event.windowID ? FindWindowById(event.windowID) : FindWindow(layer.focus);
     if (!window) return;
     const uint32_t virtualKey = VirtualKeyFor(event.keysym);
     if (!virtualKey) return;
