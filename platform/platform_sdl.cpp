@@ -96,7 +96,6 @@ bool EnsureVideo() {
     // Closing the window is the program's own decision (a close message), not SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "No display: %s\n", SDL_GetError());
         layer.videoFailed = true;
         return false;
     }

@@ -79,6 +79,12 @@ TEST_F(ViewerTest, SigtermEndsWithStatusZero) {
     EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
 }
 
+TEST_F(ViewerTest, AltF4IsASystemKeyThatClosesTheWindow) {
+    StartOnScreen(1024, 768);
+    ASSERT_TRUE(SendKeys(server_, first_.id, {"alt+F4"}));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
 TEST_F(ViewerTest, HeldKeysDoNotEndTheProgramOnlyEscDoes) {
     StartOnScreen(1024, 768);
     ASSERT_TRUE(SendKeyDown(server_, first_.id, "q"));
