@@ -3,6 +3,8 @@
 // fullscreen question. Nothing here depends on what is drawn.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 
 #include "tests/e2e/xvfb_harness.h"
@@ -18,10 +20,18 @@ constexpr int  kWaitMs        = 20000;
 
 class ViewerTest : public ::testing::Test {
 protected:
+    // The viewer writes nothing, so its working folder is still empty at the end.
+    void TearDown() override {
+        if (viewer_.Running()) viewer_.Kill();
+        viewer_.WaitForExit(5000);
+        if (!workDir_.empty()) rmdir(workDir_.c_str());
+    }
+
     void StartOnScreen(int width, int height) {
         std::string error;
         ASSERT_TRUE(server_.Start(width, height, 24, &error)) << error;
-        ASSERT_TRUE(viewer_.Start(ISLAND_VIEWER, MakeTempDir(), server_.DisplayName(), &error)) << error;
+        workDir_ = MakeTempDir();
+        ASSERT_TRUE(viewer_.Start(ISLAND_VIEWER, workDir_, server_.DisplayName(), &error)) << error;
         ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &first_)) << viewer_.Output();
     }
 
@@ -48,9 +58,10 @@ protected:
         EXPECT_TRUE(WaitForNoWindow(server_, caption, kWaitMs));
     }
 
-    XvfbServer server_;
-    ProgramRun viewer_;
-    WindowInfo first_;
+    XvfbServer  server_;
+    ProgramRun  viewer_;
+    WindowInfo  first_;
+    std::string workDir_;
 };
 
 }  // namespace
@@ -151,11 +162,13 @@ TEST_F(ViewerTest, FullscreenOnAScreenOfThatSizeNeedsNoQuestion) {
 }
 
 TEST(ViewerWithoutDisplay, FailsWithStatusOneAndTellsStderr) {
-    ProgramRun  viewer;
-    std::string error;
-    ASSERT_TRUE(viewer.Start(ISLAND_VIEWER, MakeTempDir(), "", &error)) << error;
+    ProgramRun        viewer;
+    std::string       error;
+    const std::string workDir = MakeTempDir();
+    ASSERT_TRUE(viewer.Start(ISLAND_VIEWER, workDir, "", &error)) << error;
     const int status = viewer.WaitForExit(kWaitMs);
     if (status == -1) viewer.Kill();
+    rmdir(workDir.c_str());
     EXPECT_EQ(status, 1);
     EXPECT_NE(viewer.Output().find("ERROR: Failed To Register The Window Class."), std::string::npos)
         << viewer.Output();
