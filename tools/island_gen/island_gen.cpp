@@ -87,7 +87,7 @@ double MinAngle(int a, int b, int c) {
 
 // Ear clipping of a counter-clockwise polygon, which may pass a corner twice where a
 // bridge joins a hole. `first` is clipped before all others and must be an ear; after it
-// the best-shaped ear goes next.
+// the ear with the shortest new edge goes next.
 std::vector<Tri> ClipEars(Loop poly, const std::vector<Tri>& first) {
     std::vector<Tri> out;
     auto             isEar = [&](size_t i) {
@@ -116,8 +116,10 @@ std::vector<Tri> ClipEars(Loop poly, const std::vector<Tri>& first) {
         double bestAngle = -1;
         for (size_t i = 0; i < n; ++i) {
             if (!isEar(i)) continue;
-            double q = MinAngle(poly[(i + n - 1) % n], poly[i], poly[(i + 1) % n]);
-            if (q > bestAngle) bestAngle = q, best = i;
+            // The shortest new edge first, which zips a band across instead of fanning.
+            V3     d = g_points[poly[(i + n - 1) % n]] - g_points[poly[(i + 1) % n]];
+            double q = -(d.x * d.x + d.z * d.z) * (1.2 - MinAngle(poly[(i + n - 1) % n], poly[i], poly[(i + 1) % n]));
+            if (q > bestAngle || best == n) bestAngle = q, best = i;
         }
         if (best == n) Fail("a band has no ear left");
         out.push_back({poly[(best + n - 1) % n], poly[best], poly[(best + 1) % n]});
@@ -235,7 +237,7 @@ const AngleTable kFootRadius = {{{0, 38.5042},  {20, 39.5},    {40, 41},      {6
                                  {163, 40.2},   {177, 38.6},   {191, 38.5},   {205, 39},     {219, 40},
                                  {233, 40.5},   {247, 40.2},   {259, 40},     {270, 40.6196}, {284, 40},
                                  {300, 39.5},   {316, 39},     {332, 38.8},   {346, 38.6}}};
-const AngleTable kFootHeight = {{{0, 29},     {20, 27.5},  {40, 29},    {60, 33},    {75, 38},    {90, 40},
+const AngleTable kFootHeight = {{{0, 27},     {20, 26},  {40, 27.5},    {60, 33},    {75, 38},    {90, 40},
                                  {105, 36},   {120, 26},   {139.3, 15.4789}, {149.7, 15.3243}, {163, 17},
                                  {177, 20},   {191, 25},   {205, 31},   {219, 37},   {233, 42},   {247, 45.5},
                                  {259, 47},   {270, 47.7275}, {284, 46.5}, {300, 44},  {316, 41},   {332, 39},
@@ -392,14 +394,14 @@ double GroundAt(double x, double z, const std::vector<Tri>& tris, Tri* hit = nul
 
 // Nudges the movable corners under each pin until the ground there has the pin's height.
 void ApplyPins(const std::vector<std::array<double, 3>>& pins, const std::vector<Tri>& tris) {
-    for (int round = 0; round < 60; ++round)
+    for (int round = 0; round < 400; ++round)
         for (const auto& pin : pins) {
             Tri    t{};
             double y = GroundAt(pin[0], pin[1], tris, &t);
             if (y < -1e8) Fail("a pin lies off the ground");
             double delta = pin[2] - y;
             for (int i : t)
-                if (!g_fixed.count(i)) g_points[i].y += delta * 0.5;
+                if (!g_fixed.count(i)) g_points[i].y += delta * 0.7;
         }
 }
 
@@ -415,19 +417,6 @@ double RayHit(double deg, const Loop& loop) {
         if (t > 0 && s >= 0 && s <= 1) best = std::min(best, t);
     }
     return best;
-}
-
-std::vector<Tri> TriangulateBandFree(const Loop& outer, const Loop& inner) {
-    CheckLoops(outer, inner, "free band");
-    size_t bi = 0, bj = 0;
-    double best = 1e18;
-    for (size_t i = 0; i < outer.size(); ++i)
-        for (size_t j = 0; j < inner.size(); ++j) {
-            V3     d = g_points[outer[i]] - g_points[inner[j]];
-            double l = d.x * d.x + d.z * d.z;
-            if (l < best) best = l, bi = i, bj = j;
-        }
-    return ClipEars(Bridge(outer, bi, inner, bj), {});
 }
 
 // Rings around the rock centre zipped by angle; the orientation follows the rings, so a
@@ -480,20 +469,27 @@ void SpreadGivenNormals(std::map<int, V3>& normals, const std::vector<Row>& give
                 n = r.n;
 }
 
-// Bends the extreme normal heights of a table to the stated range, leaving given positions.
-void FitNormalRange(std::map<int, V3>& normals, double lo, double hi, const std::set<int>& keep) {
-    int iLo = -1, iHi = -1;
-    for (auto& [i, n] : normals) {
-        if (keep.count(i)) continue;
-        if (iLo < 0 || n.y < normals[iLo].y) iLo = i;
-        if (iHi < 0 || n.y > normals[iHi].y) iHi = i;
-    }
-    for (auto& [i, n] : normals) {
-        if (keep.count(i)) continue;
-        n = WithNy(n, std::clamp(n.y, lo, hi));
-    }
-    normals[iLo] = WithNy(normals[iLo], lo);
-    normals[iHi] = WithNy(normals[iHi], hi);
+// Bends the extreme normal heights of a table to the stated range, leaving given
+// positions; the bent normals are taken where every face around them still agrees.
+void FitNormalRange(std::map<int, V3>& normals, double lo, double hi, const std::set<int>& keep,
+                    const std::vector<Tri>& tris) {
+    for (auto& [i, n] : normals)
+        if (!keep.count(i)) n = WithNy(n, std::clamp(n.y, lo, hi));
+    auto agrees = [&](int i, V3 n) {
+        for (const Tri& t : tris)
+            if ((t[0] == i || t[1] == i || t[2] == i) && Dot(FaceNormal(t), n) <= 0.05) return false;
+        return true;
+    };
+    std::vector<int> order;
+    for (auto& [i, n] : normals)
+        if (!keep.count(i)) order.push_back(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return normals[a].y < normals[b].y; });
+    bool doneLo = false, doneHi = false;
+    for (int i : order)
+        if (!doneLo && agrees(i, WithNy(normals[i], lo))) normals[i] = WithNy(normals[i], lo), doneLo = true;
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if (!doneHi && agrees(*it, WithNy(normals[*it], hi))) normals[*it] = WithNy(normals[*it], hi), doneHi = true;
+    if (!doneLo || !doneHi) Fail("no position can carry a normal at the end of its range");
 }
 
 void RemapRange(std::vector<Row>& rows, size_t skip, bool useU, double lo, double hi) {
@@ -596,55 +592,67 @@ int main(int argc, char** argv) {
         return i;
     };
     // Pad corners and the feet of its borders.
-    int padNW = given(padRows[0]), padN = given(padRows[1]), padS = given(padRows[2]), padNE = given(padRows[3]);
+    int padNW = given(padRows[0]), padS = given(padRows[2]);
+    given(padRows[1]), given(padRows[3]);
     int padW = given(padRows[6]), padWN = given(padRows[7]), padSW = given(padRows[12]);
     int footE = given(wallRows[0]), footS = given(wallRows[1]), footN = given(wallRows[8]), footW = given(wallRows[14]);
-    (void)padN, (void)padNE;
 
     // Gravel bed: four lines from its top near the rocks to the shore, west to east.
     int  gravelTopWest = AddPoint(-34, 33.9963, 31);
     int  coastGravelW  = AddPoint(-52.4699, -1.372, 121.0);
     int  shoreA        = given(gravelFirst[1]);
-    int  shoreB        = AddPoint(-8, -1.37, 123.9);
+    int  shoreB        = AddPoint(-26, -1.371, 125.2);
+    int  shoreF        = AddPoint(-6, -1.368, 123.5);
     int  coastGravelE  = AddPoint(31.5679, -1.365, 117.0);
     int  rowA          = given(gravelFirst[0]);
     int  rowB          = given(gravelFirst[2]);
     V3   topE          = {19.5, 0, 7.1389};
     V3   topW          = g_points[gravelTopWest];
-    Loop lineL, lineA, lineB, lineR;
-    g_fixed.insert({gravelTopWest, coastGravelW, shoreB, coastGravelE});
-    for (int i = 0; i <= 6; ++i) {
-        double t = i / 6.0;
+    // West bank, two slope lines, the valley floor under the stream, east bank.
+    Loop lineL, lineA, lineB, lineF, lineR;
+    g_fixed.insert({gravelTopWest, coastGravelW, shoreB, shoreF, coastGravelE});
+    for (int i = 0; i <= 8; ++i) {
+        double t = i / 8.0;
         if (i == 0) lineL.push_back(gravelTopWest);
-        else if (i == 6) lineL.push_back(coastGravelW);
+        else if (i == 8) lineL.push_back(coastGravelW);
         else {
             V3 p = topW + (g_points[coastGravelW] - topW) * t;
             lineL.push_back(AddPoint(p.x - 4 * std::sin(t * kPi), 0, p.z));
         }
         V3 q = topE + (g_points[coastGravelE] - topE) * t;
-        lineR.push_back(i == 6 ? coastGravelE : AddPoint(q.x + 3 * std::sin(t * kPi), 0, q.z));
+        lineR.push_back(i == 8 ? coastGravelE : AddPoint(q.x + 3 * std::sin(t * kPi), 0, q.z));
     }
-    V3 topA = topW + (topE - topW) * (1.0 / 3), topB = topW + (topE - topW) * (2.0 / 3);
-    for (int i = 0; i <= 16; ++i) {
-        if (i == 15) {
+    V3 topA = topW + (topE - topW) * 0.3, topB = topW + (topE - topW) * 0.6;
+    for (int i = 0; i <= 10; ++i) {
+        if (i == 9) {
             lineA.push_back(rowA), lineB.push_back(rowB);
             continue;
         }
-        if (i == 16) {
+        if (i == 10) {
             lineA.push_back(shoreA), lineB.push_back(shoreB);
             continue;
         }
-        double t = i / 15.0;
+        double t = i / 9.0;
         V3     a = topA + (g_points[rowA] - topA) * t, b = topB + (g_points[rowB] - topB) * t;
         lineA.push_back(AddPoint(a.x, 0, a.z));
-        lineB.push_back(AddPoint(b.x + 3 * std::sin(t * kPi), 0, b.z));
+        lineB.push_back(AddPoint(b.x + 2 * std::sin(t * kPi), 0, b.z));
     }
+    const double floorLine[10][3] = {{11.5, 10.7, 24.0}, {9.5, 20, 21.8},  {7, 30, 19.6},      {4.5, 40, 17.4},
+                                     {2, 50, 15.3},      {-0.5, 60, 13.4}, {-4, 69, 11.8},     {-11.2, 78.6, 10.0},
+                                     {-13.6, 84.5, 8.4}, {-15.6, 90.4, 6.7}};
+    for (size_t k = 0; k < 10; ++k) {
+        const auto& f = floorLine[k];
+        int         i = AddPoint(f[0], f[2], f[1]);
+        g_fixed.insert(i);
+        lineF.push_back(i);
+    }
+    lineF.push_back(shoreF);
 
     // The coast, counter-clockwise from the gravel's west corner.
     const std::vector<std::pair<double, double>> coastArcWest = {
-        {104, 152.09}, {114, 156},   {-1, 0},     {-2, 0},     {137, 140},  {146, 128},  {155, 116},  {164, 107},
-        {173, 101.5},  {180, 100.8073}, {190, 100}, {200, 99.5}, {210, 98}, {220, 96},   {230, 94},   {240, 92},
-        {250, 90},     {260, 88.5},  {270, 89.3957}, {283, 90},  {-3, 0},     {318, 105},  {331, 117}};
+        {104, 152.09}, {114, 156},   {-1, 0},     {-2, 0},     {142, 124},  {158, 106},  {168, 101.5},
+        {180, 100.8073}, {194, 100}, {200, 99.5}, {218, 96},   {240, 92},
+        {256, 89},     {270, 89.3957}, {284, 90},  {-3, 0},     {318, 105},  {331, 117}};
     const std::vector<std::pair<double, double>> coastArcEast = {
         {28.5, 157.31}, {37, 152}, {46, 149}, {55, 148.5}, {62, 149}};
     Loop coastWest, coastEast;
@@ -670,12 +678,23 @@ int main(int argc, char** argv) {
         coastEast.push_back(i);
     }
 
+    // The island's extremes lie exactly on the coast.
+    {
+        Loop all = coastWest;
+        all.insert(all.end(), coastEast.begin(), coastEast.end());
+        auto ext = [&](auto key) { return *std::max_element(all.begin(), all.end(), [&](int a, int b) { return key(a) < key(b); }); };
+        g_points[ext([](int i) { return -g_points[i].x; })].x = -125.8073;
+        g_points[ext([](int i) { return g_points[i].x; })].x  = 113.2501;
+        g_points[ext([](int i) { return -g_points[i].z; })].z = -110.8957;
+        g_points[ext([](int i) { return g_points[i].z; })].z  = 126.0683;
+    }
+
     // The outline (island without the gravel's notch) drives the dome.
     Loop outline = {coastGravelW};
     outline.insert(outline.end(), coastWest.begin(), coastWest.end());
     for (int i : {footS, padS, padSW, padW, padWN, padNW, footW}) outline.push_back(i);
     outline.insert(outline.end(), coastEast.begin(), coastEast.end());
-    for (int i : {coastGravelE, shoreB, shoreA}) outline.push_back(i);
+    for (int i : {coastGravelE, shoreF, shoreB, shoreA}) outline.push_back(i);
     for (int i : outline) g_outline.rows.push_back({AngleAround(g_points[i], kRockCentre), RadiusAround(g_points[i], kRockCentre)});
     std::sort(g_outline.rows.begin(), g_outline.rows.end());
 
@@ -687,12 +706,20 @@ int main(int argc, char** argv) {
     for (Loop* line : {&lineL, &lineA, &lineB, &lineR})
         for (int i : *line)
             if (!g_fixed.count(i)) g_points[i].y = std::min(Ground(g_points[i].x, g_points[i].z), 33.2);
+    // The east bank stays low beside the stream's lower reach, so the water lies in its bed.
+    for (int k = 3; k <= 7; ++k) {
+        double floor = g_points[lineF[size_t(k + 2)]].y;
+        g_points[lineR[size_t(k)]].y = std::min(g_points[lineR[size_t(k)]].y, floor + 2.0);
+    }
+    // The floor follows the valley down to where the stream's given banks take over.
+    for (int k = 0; k < 7; ++k) g_points[lineF[size_t(k)]].y = std::min(Ground(g_points[lineF[size_t(k)]].x, g_points[lineF[size_t(k)]].z), 25.2) - 0.3;
 
     // The terrain's outer loop: coast, pad edge, and the gravel's banks and top.
     Loop coast = coastWest;
     for (int i : {footS, padS, padSW, padW, padWN, padNW, footW}) coast.push_back(i);
     coast.insert(coast.end(), coastEast.begin(), coastEast.end());
     for (auto it = lineR.rbegin(); it != lineR.rend(); ++it) coast.push_back(*it);
+    coast.push_back(lineF[0]);
     coast.push_back(lineB[0]);
     coast.push_back(lineA[0]);
     for (int i : lineL) coast.push_back(i);
@@ -744,20 +771,26 @@ int main(int argc, char** argv) {
     MakeCounterClockwise(ring1), MakeCounterClockwise(ring2), MakeCounterClockwise(foot);
 
     std::vector<Tri> terrain = TriangulateBand(coast, ring1, coastTerrainA, coastTerrainB, innerTerrain);
-    for (const Tri& t : TriangulateBandFree(ring1, ring2)) terrain.push_back(t);
-    for (const Tri& t : TriangulateBandFree(ring2, foot)) terrain.push_back(t);
+    {
+        Loop a = ring1, b = ring2, c = foot;
+        for (Loop* l : {&a, &b, &c})
+            std::sort(l->begin(), l->end(), [](int x, int y) { return AngleAround(g_points[x], kRockCentre) < AngleAround(g_points[y], kRockCentre); });
+        for (const Tri& t : ZipRings(a, b)) terrain.push_back(t);
+        for (const Tri& t : ZipRings(b, c)) terrain.push_back(t);
+    }
 
     std::vector<Tri> gravel = ZipStrip(lineL, lineA);
-    for (int k = 0; k < 16; ++k) {
-        if (k == 15) {
-            gravel.push_back({lineA[15], lineA[16], lineB[15]});
-            gravel.push_back({lineA[16], lineB[16], lineB[15]});
+    for (int k = 0; k < 10; ++k) {
+        if (k == 9) {
+            gravel.push_back({lineA[9], lineA[10], lineB[9]});
+            gravel.push_back({lineA[10], lineB[10], lineB[9]});
         } else {
             gravel.push_back({lineA[k], lineA[k + 1], lineB[k]});
             gravel.push_back({lineA[k + 1], lineB[k + 1], lineB[k]});
         }
     }
-    for (const Tri& t : ZipStrip(lineB, lineR)) gravel.push_back(t);
+    for (const Tri& t : ZipStrip(lineB, lineF)) gravel.push_back(t);
+    for (const Tri& t : ZipStrip(lineF, lineR)) gravel.push_back(t);
     FaceUp(terrain), FaceUp(gravel);
 
     // The shore: from the island's outline to the sea floor far out.
@@ -765,12 +798,12 @@ int main(int argc, char** argv) {
     shoreInner.insert(shoreInner.end(), coastWest.begin(), coastWest.end());
     for (int i : {footS, footE, footN, footW}) shoreInner.push_back(i);
     shoreInner.insert(shoreInner.end(), coastEast.begin(), coastEast.end());
-    for (int i : {coastGravelE, shoreB, shoreA}) shoreInner.push_back(i);
+    for (int i : {coastGravelE, shoreF, shoreB, shoreA}) shoreInner.push_back(i);
     MakeCounterClockwise(shoreInner);
     Loop shoreOuter;
     int  floorA = given(sandFirst[0]), floorB = given(sandFirst[1]);
-    for (int k = 0; k < 48; ++k) {
-        double deg = std::fmod(306 + k * 330.0 / 47, 360);
+    for (int k = 0; k < 52; ++k) {
+        double deg = std::fmod(306 + k * 330.0 / 51, 360);
         double c = std::cos(deg * kPi / 180), s = std::sin(deg * kPi / 180);
         double ax = c >= 0 ? 215.8886 : 215.8707, bz = s >= 0 ? 189.4295 : 189.4324;
         double e  = 2.35, k2 = std::pow(std::pow(std::abs(c), e) + std::pow(std::abs(s), e), -1 / e);
@@ -848,7 +881,6 @@ int main(int argc, char** argv) {
                 V3 p = g_points[i];
                 ok   = ok && p.x > -63.8 && p.x < 13.4 && p.z > -62.0 && p.z < 19.1;
             }
-            if (getenv("ISLAND_DEBUG")) std::printf("bulge %.2f first %d down %d ok %d\n", bulge, first, down, ok);
             found = ok;
         }
     if (!found) Fail("no overhang design gives six downward faces");
@@ -859,8 +891,8 @@ int main(int argc, char** argv) {
     {
         std::vector<Tri> ground = terrain;
         ground.insert(ground.end(), gravel.begin(), gravel.end());
-        ApplyPins({{-71.5478, 88.8451, 8.75},
-                   {-61.5478, 98.8451, 8.75},
+        ApplyPins({{-71.5478, 88.8451, 9.0},
+                   {-61.5478, 98.8451, 8.6},
                    {-11.4686, 78.6628, 10.39},
                    {-15.9452, 90.4674, 7.04},
                    {-0.5362, 87.6902, 10.39},
@@ -886,7 +918,7 @@ int main(int argc, char** argv) {
                                   {8.2, 24, 4.3},     {6.2, 31, 4.6},    {4.3, 38.5, 5.0},  {2.4, 46, 5.4},
                                   {0.6, 54, 5.8},     {-1.2, 62, 6.2},   {-2.8, 70, 6.6},   {0, 0, 0},
                                   {0, 0, 0},          {-14.5, 98.5, 8},  {-20.5, 105, 8},   {-26, 111, 7.5},
-                                  {-31, 117, 7},      {-35, 122.5, 6.5}, {-38, 127.5, 6},   {0, 0, 0}};
+                                  {-31, 117, 7},      {-35, 122.5, 4.5}, {-39, 128.6, 3.0},   {0, 0, 0}};
     Loop west, east;
     for (int k = 0; k < 20; ++k) {
         if (k == 11) {
@@ -899,8 +931,13 @@ int main(int argc, char** argv) {
             east.push_back(given(streamFirst[2]));
             continue;
         }
+        if (k == 10) {
+            west.push_back(AddPoint(-6.6, 0, 72.4));
+            east.push_back(AddPoint(5.0, 0, 68.0));
+            continue;
+        }
         if (k == 0) {
-            west.push_back(AddPoint(13.2, 0, -5.6567));
+            west.push_back(AddPoint(15.0, 0, -5.6567));
             east.push_back(AddPoint(19.0537, 0, -3.2));
             continue;
         }
@@ -921,10 +958,19 @@ int main(int argc, char** argv) {
         for (int i : *side) {
             if (g_fixed.count(i)) continue;
             double y        = GroundAt(g_points[i].x, g_points[i].z, groundAll);
-            g_points[i].y   = Round4(std::max(y + 0.45, -3.9385));
+            g_points[i].y   = Round4(std::max(y + 0.8, -3.9385));
             if (streamTop < 0 || g_points[i].y > g_points[streamTop].y) streamTop = i;
         }
     g_points[streamTop].y = 25.9142;
+    g_fixed.insert(streamTop);
+    {
+        int mouth = -1;
+        for (Loop* side : {&west, &east})
+            for (int i : *side)
+                if (!g_fixed.count(i) && (mouth < 0 || g_points[i].y < g_points[mouth].y)) mouth = i;
+        g_points[mouth].y = -3.9385;
+        g_fixed.insert(mouth);
+    }
     std::vector<Tri> stream;
     for (int k = 0; k < 19; ++k) {
         int    w0 = west[k], w1 = west[k + 1], e0 = east[k], e1 = east[k + 1];
@@ -939,6 +985,23 @@ int main(int argc, char** argv) {
         }
     }
     FaceUp(stream);
+    // Where a pebble ridge would show through the water between its corners, lift the
+    // corners a little (never more than 0.6, so the water keeps to its bed).
+    {
+        std::map<int, double> start;
+        for (const Tri& t : stream)
+            for (int i : t) start[i] = g_points[i].y;
+        for (int round = 0; round < 20; ++round)
+            for (const Tri& t : stream)
+                for (double a = 0; a <= 1; a += 0.125)
+                    for (double b = 0; a + b <= 1; b += 0.125) {
+                        V3     p = g_points[t[0]] + (g_points[t[1]] - g_points[t[0]]) * a + (g_points[t[2]] - g_points[t[0]]) * b;
+                        double h = GroundAt(p.x, p.z, groundAll);
+                        if (p.y > h + 0.05) continue;
+                        for (int i : t)
+                            if (!g_fixed.count(i)) g_points[i].y = Round4(std::min({g_points[i].y + 0.05, start[i] + 0.6, 25.9}));
+                    }
+    }
 
     // Sea: four far corners and 28 points along the coast where the shore meets the water.
     int  seaSW = given(seaFirst[0]), seaSE = given(seaFirst[2]);
@@ -955,10 +1018,12 @@ int main(int argc, char** argv) {
             coastPoints.push_back(seaGiven);
             continue;
         }
-        double footDeg = AngleAround(g_points[footE], middle);
-        if (std::abs(std::remainder(deg - footDeg, 360.0)) < 180.0 / 28) deg = footDeg;
+        for (V3 toward : {g_points[footE], V3{-25, 0, -114.4544}, V3{-129.695, 0, -21.5}, V3{-61.79, 0, 129.6798}}) {
+            double d = AngleAround(toward, middle);
+            if (std::abs(std::remainder(deg - d, 360.0)) < 180.0 / 28) deg = d;
+        }
         double c = std::cos(deg * kPi / 180), s = std::sin(deg * kPi / 180), r = 60;
-        while (GroundAt(middle.x + r * c, middle.z + r * s, groundAll) > -3.2 && r < 300) r += 0.05;
+        while (GroundAt(middle.x + r * c, middle.z + r * s, groundAll) > -2.6 && r < 300) r += 0.05;
         coastPoints.push_back(AddPoint(Round4(middle.x + r * c), -3.9046, Round4(middle.z + r * s)));
     }
     {
@@ -972,6 +1037,10 @@ int main(int argc, char** argv) {
         g_points[ext([](int i) { return -g_points[i].x; })].x = -129.695;
         g_points[ext([](int i) { return g_points[i].z; })].z  = 129.6798;
         g_points[ext([](int i) { return -g_points[i].z; })].z = -114.4544;
+        for (int i : coastPoints) {
+            g_points[i].x = std::clamp(g_points[i].x, -129.695, 148.069);
+            g_points[i].z = std::clamp(g_points[i].z, -114.4544, 129.6798);
+        }
     }
     MakeCounterClockwise(coastPoints);
     std::vector<Tri> sea = TriangulateBand(corners, coastPoints, seaSW, seaSE, seaGiven);
@@ -1000,14 +1069,13 @@ int main(int argc, char** argv) {
     }
     std::printf("triangles: terrain %zu rocks %zu gravel %zu sand %zu stream %zu sea %zu\n", terrain.size(), rocks.size(),
                 gravel.size(), sand.size(), stream.size(), sea.size());
-    (void)padNE;
 
     // Terrain: one normal per position; the image laid once over the island, every
     // triangle shifted by a whole turn of v (invisible with repeat) so most corners that
     // recur carry different coordinates.
     std::map<int, V3> terrainNormals = SmoothNormals(terrain);
     SpreadGivenNormals(terrainNormals, terrainFirst);
-    FitNormalRange(terrainNormals, 0.2234, 1, PointsOf(terrainFirst));
+    FitNormalRange(terrainNormals, 0.2234, 1, PointsOf(terrainFirst), terrain);
     Group groupTerrain = MakeGroup("meshTerrain", 0, terrain, terrainNormals, terrainFirst);
     {
         std::vector<int> shift(terrain.size(), 0);
@@ -1080,7 +1148,7 @@ int main(int argc, char** argv) {
 
     std::map<int, V3> gravelNormals = SmoothNormals(gravel);
     SpreadGivenNormals(gravelNormals, gravelFirst);
-    FitNormalRange(gravelNormals, 0.713, 0.9981, PointsOf(gravelFirst));
+    FitNormalRange(gravelNormals, 0.713, 0.9981, PointsOf(gravelFirst), gravel);
     Group groupGravel = MakeGroup("meshGravel", 2, gravel, gravelNormals, gravelFirst);
     for (size_t k = 3; k < groupGravel.rows.size(); ++k) {
         Row& r = groupGravel.rows[k];
