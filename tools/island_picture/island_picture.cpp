@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
 
     const Pose poses[] = {
         {"start", 0, 0, 0, -50, -500},
-        {"north_high", 28, 15, 40, -160, -330},
+        {"north_high", 23, -7, 40, -160, -330},
         {"campfire", 25, 30, 95, -20, -75},
     };
     int failures = 0;

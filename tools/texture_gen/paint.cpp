@@ -142,7 +142,7 @@ Picture PaintGravel() {
             double edge  = std::clamp((second - best) / 4, 0.0, 1.0);
             double shade = 0.6 + 0.5 * Hash(bx, by, 33);
             Rgb    stone = Mix({110, 104, 96}, {168, 160, 146}, Hash(bx, by, 34));
-            Set(p, x, y, Mix({60, 56, 50}, Scale(stone, shade), edge));
+            Set(p, x, y, Mix({92, 86, 76}, Scale(stone, shade), edge));
         }
     return p;
 }
@@ -198,8 +198,8 @@ Picture PaintTree() {
             double trunkHalf = 9 - y * 0.03;
             bool   trunk     = y < 130 && std::abs(cx) < trunkHalf;
             // Crown: a few overlapping lumps with a ragged edge.
-            double crown = 0;
-            const double lumps[5][3] = {{128, 170, 70}, {92, 140, 44}, {164, 142, 44}, {128, 214, 42}, {128, 120, 40}};
+            double crown = -1;
+            const double lumps[5][3] = {{128, 165, 62}, {92, 140, 44}, {164, 142, 44}, {128, 204, 40}, {128, 120, 40}};
             for (const auto& l : lumps) crown = std::max(crown, 1 - std::hypot(x - l[0], y - l[1]) / l[2]);
             double n = Fractal(x, y, 8, 4, 71);
             crown += (n - 0.5) * 0.5;
@@ -241,7 +241,7 @@ Picture PaintCloud() {
             double d = std::hypot(x - 127.5, y - 127.5) / 120;
             double n = Fractal(x, y, 4, 5, 91);
             double k = std::clamp((1 - d) * 1.6 + (n - 0.5) * 1.2, 0.0, 1.0);
-            k        = k * k;
+            k        = k * k * std::clamp((1 - d) / 0.15, 0.0, 1.0);
             Set(p, x, y, Mix({0, 0, 0}, {225, 225, 230}, k));
         }
     return p;
