@@ -845,8 +845,10 @@ int main(int argc, char** argv) {
             rock1.push_back(rockRing1Forced);
             continue;
         }
-        double r = kFootRadius.At(deg) * (0.8 + 0.04 * std::sin(deg * kPi / 60));
-        rock1.push_back(AddPoint(kRockCentre.x + r * std::cos(deg * kPi / 180), kFootHeight.At(deg) + 23 + 3 * std::sin(deg * kPi / 60),
+        // A jagged shoulder: the ring wanders in and out and up and down.
+        double r = kFootRadius.At(deg) * (0.78 + 0.06 * std::sin(deg * kPi / 60) + 0.04 * std::sin(deg * kPi / 25));
+        rock1.push_back(AddPoint(kRockCentre.x + r * std::cos(deg * kPi / 180),
+                                 kFootHeight.At(deg) + 24 + 5 * std::sin(deg * kPi / 60) + 3 * std::sin(deg * kPi / 22),
                                  kRockCentre.z + r * std::sin(deg * kPi / 180)));
     }
     bool found = false;
@@ -858,8 +860,8 @@ int main(int argc, char** argv) {
             for (int k = 0; k < 16; ++k) {
                 double deg = 10 + k * 22.5;
                 bool   out = (k - first + 16) % 16 < span;
-                double r   = kFootRadius.At(deg) * (out ? bulge : 0.45);
-                double y   = out ? kFootHeight.At(deg) + 40 : 70 + 6 * std::sin(deg * kPi / 90 + 1);
+                double r   = kFootRadius.At(deg) * (out ? bulge : 0.42 + 0.08 * std::sin(deg * kPi / 45));
+                double y   = out ? kFootHeight.At(deg) + 40 : 68 + 7 * std::sin(deg * kPi / 90 + 1) + 5 * std::sin(deg * kPi / 36);
                 rock2.push_back(AddPoint(kRockCentre.x + r * std::cos(deg * kPi / 180), y, kRockCentre.z + r * std::sin(deg * kPi / 180)));
             }
             Loop f = foot, a = rock1, b = rock2;
@@ -1135,6 +1137,8 @@ int main(int argc, char** argv) {
                 if (a0 - a > 180) a += 360;
                 r.u = a / 120;
                 r.v = r.p.y / 60;
+                // A corner whose smooth normal turns away from this face gets a crease.
+                if (Dot(r.n, FaceNormal(rocks[k])) < 0.1) r.n = FaceNormal(rocks[k]);
                 if (Turn(rocks[k][0], rocks[k][1], rocks[k][2]) < 0) {
                     r.n = FaceNormal(rocks[k]);
                     if (lowest == 0 || r.n.y < groupRocks.rows[lowest].n.y) lowest = k * 3 + c;
