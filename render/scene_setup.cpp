@@ -6,7 +6,6 @@
 #include <GL/glu.h>
 
 #include "app/scene_window.h"
-#include "image/texture.h"
 #include "render/font.h"
 #include "render/frame.h"
 #include "scene/display_lists.h"
@@ -16,14 +15,16 @@ uint32_t g_fontBase;
 int64_t  g_startCounter;
 int64_t  g_counterFrequency;
 
-namespace {
-
 // Load order is also the index the display lists bind by.
-const char* const kTextureFiles[9] = {
-    "Mapping256.bmp", "rocksA256.bmp", "Gravel256.bmp", "sand.bmp",  "Landing.bmp",
-    "Wall.bmp",       "tree.bmp",      "fire.bmp",      "Cloud1.bmp",
+const TextureDesc kSceneTextures[9] = {
+    {"Mapping256.bmp", 0, GL_NEAREST, GL_NEAREST, GL_REPEAT}, {"rocksA256.bmp", 0, GL_NEAREST, GL_NEAREST, GL_REPEAT},
+    {"Gravel256.bmp", 0, GL_NEAREST, GL_NEAREST, GL_REPEAT},  {"sand.bmp", 0, GL_NEAREST, GL_NEAREST, GL_REPEAT},
+    {"Landing.bmp", 0, GL_NEAREST, GL_NEAREST, GL_REPEAT},    {"Wall.bmp", 0, GL_NEAREST, GL_NEAREST, GL_REPEAT},
+    {"tree.bmp", 1, GL_NEAREST, GL_NEAREST, GL_REPEAT},       {"fire.bmp", 1, GL_NEAREST, GL_NEAREST, GL_REPEAT},
+    {"Cloud1.bmp", 1, GL_NEAREST, GL_NEAREST, GL_REPEAT},
 };
-const uint8_t kTextureMakesAlpha[9] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
+
+namespace {
 
 const float kLightAmbient[4]  = {0.5f, 0.5f, 0.5f, 1.0f};
 const float kLightDiffuse[4]  = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -47,8 +48,7 @@ void ResizeViewport(int32_t width, int32_t height) {
 }
 
 int InitScene() {
-    for (int i = 0; i < 9; ++i)
-        g_textures[i] = MakeTexture({kTextureFiles[i], kTextureMakesAlpha[i], GL_NEAREST, GL_NEAREST, GL_REPEAT});
+    for (int i = 0; i < 9; ++i) g_textures[i] = MakeTexture(kSceneTextures[i]);
 
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
