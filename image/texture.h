@@ -13,5 +13,15 @@ struct TextureDesc {
     int32_t     wrapMode;
 };
 
+// Reads the file when it exists and can be opened for reading; a missing file gives
+// null without any message.
 RgbImage* LoadImageFile(const char* fileName);
-uint32_t  MakeTexture(TextureDesc desc);
+
+// Makes one texture (1D for an image of one row, else 2D) from the described file and
+// returns its name, or 0 with no GL call when no image could be had. Needs a current
+// GL context.
+uint32_t MakeTexture(TextureDesc desc);
+
+// The image's pixels with an alpha byte (r + g + b) / 3 after each pixel, in a block the
+// caller frees; null when the block cannot be had.
+uint8_t* BuildRgbaPixels(const RgbImage* image);
