@@ -58,7 +58,7 @@ enum : uint32_t {
 enum : uint32_t { WA_INACTIVE = 0, WA_ACTIVE = 1 };
 
 // WM_SYSCOMMAND commands.
-enum : uint32_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
+enum : uint32_t { SC_CLOSE = 0xF060, SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
 
 // Virtual-key codes. Letters and digits are their upper-case ASCII codes.
 enum : uint32_t {
@@ -66,10 +66,11 @@ enum : uint32_t {
     VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
     VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24,
     VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28,
-    VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+    VK_SNAPSHOT = 0x2C, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+    VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_APPS = 0x5D,
     VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
     VK_DECIMAL = 0x6E, VK_DIVIDE = 0x6F,
-    VK_F1 = 0x70, VK_F10 = 0x79, VK_F12 = 0x7B,
+    VK_F1 = 0x70, VK_F4 = 0x73, VK_F10 = 0x79, VK_F12 = 0x7B, VK_F13 = 0x7C, VK_F24 = 0x87,
     VK_NUMLOCK = 0x90, VK_SCROLL = 0x91,
     VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD,
     VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB,
@@ -193,7 +194,8 @@ int32_t PlatChangeDisplaySettings(const DisplayMode* mode, uint32_t flags);
 int     PlatShowCursor(int show);
 
 // GL drawable and context. Backends that fix the pixel format when the window is made
-// take the request from PlatPreparePixelFormat, which must precede PlatCreateWindow;
+// take the request from PlatPreparePixelFormat, which must precede PlatCreateWindow
+// and a PlatChangeDisplaySettings that asks for a mode (the change may make the window);
 // PlatChoosePixelFormat and PlatSetPixelFormat still decide whether the window's
 // drawable satisfies it (0 on failure).
 void                PlatPreparePixelFormat(const PixelFormatRequest* request);
