@@ -111,8 +111,9 @@ DibStatus ReadHeaders(const uint8_t* data, size_t size, DibSource* source) {
     return DibStatus::ok;
 }
 
-// The three masks of a bit-field image follow a 40-byte info header; files without a
-// file header give the bits no room after them, so only files with one are converted.
+// The three masks of a bit-field image follow its 40-byte info header. A bare header's
+// bits begin right after its colour table, where the masks would stand, so only
+// bit-field files with a file header (and so a bits offset) are converted.
 bool ReadMasks(const uint8_t* data, size_t size, const DibSource* source, DibMasks* masks) {
     int bitCount = source->header.bitCount;
     if (source->header.compression == kBiRgb) {
@@ -240,6 +241,12 @@ DibStatus DecodeDib(const uint8_t* data, size_t size, RgbImage** image) {
     result->pixels = pixels;
     *image         = result;
     return DibStatus::ok;
+}
+
+void FreeRgbImage(RgbImage* image) {
+    if (!image) return;
+    std::free(image->pixels);
+    std::free(image);
 }
 
 const char* DibStatusMessage(DibStatus status) {

@@ -36,6 +36,7 @@ void ConvertMaskedRow(const uint8_t* src, uint8_t* dst, int32_t width, int bitCo
 
 // Decodes an RLE8 (`bitCount` 8) or RLE4 (4) stream into `out`, a zero-filled picture of
 // width x height packed pixels, bottom row first. Pixels the stream skips stay black.
-// Returns 0 when the stream runs past its data, or a run or a move leaves the picture.
+// Returns 0 when the stream stops before the picture is complete (without its
+// end-of-bitmap code), breaks off inside a code, or a run or a move leaves the picture.
 int DecodeRle(ByteReader* stream, int bitCount, const DibPalette* palette, uint8_t* out, int32_t width,
               int32_t height);

@@ -46,9 +46,3 @@ RgbImage* ReadDibImage(const void* fileName, bool wideName) {
 }
 
 RgbImage* ReadDibImage(const char* fileName) { return ReadDibImage(fileName, false); }
-
-void FreeRgbImage(RgbImage* image) {
-    if (!image) return;
-    std::free(image->pixels);
-    std::free(image);
-}

@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 
 #include <cassert>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -45,7 +47,7 @@ uint8_t* BuildRgbaPixels(const RgbImage* image) {
     assert(image->width > 0 && image->height > 0);
     size_t count, bytes;
     if (__builtin_mul_overflow(static_cast<size_t>(image->width), static_cast<size_t>(image->height), &count) ||
-        __builtin_mul_overflow(count, size_t{4}, &bytes))
+        __builtin_mul_overflow(count, size_t{4}, &bytes) || bytes > PTRDIFF_MAX)
         return nullptr;
     uint8_t* rgba = static_cast<uint8_t*>(std::malloc(bytes));
     if (!rgba) return nullptr;
