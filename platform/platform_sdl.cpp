@@ -96,7 +96,6 @@ bool EnsureVideo() {
     // Closing the window is the program's own decision (a close message), not SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "No display: %s\n", SDL_GetError());
         layer.videoFailed = true;
         return false;
     }
@@ -302,7 +301,9 @@ bool IsSystemKey(uint32_t virtualKey, uint16_t modifiers) {
 }
 
 void QueueKey(const SDL_KeyboardEvent& event) {
-    PlatWindowRec* window = FindWindowById(event.windowID);
+    // SDL settles a change of focus only after a short delay; keys typed meanwhile
+    // carry no window and belong to the one the program gave the focus.
+    PlatWindowRec* window = event.windowID ? FindWindowById(event.windowID) : FindWindow(layer.focus);
     if (!window) return;
     const uint32_t virtualKey = VirtualKeyFor(event.keysym);
     if (!virtualKey) return;

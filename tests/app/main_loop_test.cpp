@@ -84,7 +84,7 @@ TEST_F(ShellTest, QuitEndsTheDrainAtOnceLeavingLaterMessagesUnhandled) {
         fake::TickTimers();
     }});
     EXPECT_EQ(WinMain(), 3);
-    EXPECT_EQ(g_keys['Q'], 1);
+    EXPECT_EQ(g_keys[uint32_t{'Q'}], 1);
     EXPECT_EQ(g_keys[VK_F1], 0);
     EXPECT_EQ(g_fireFrame, 1);
     EXPECT_EQ(Fake().windowsCreated, 1);

@@ -154,6 +154,8 @@ struct FailureRow {
     const char* lastStepReached;   // the call that failed
 };
 
+void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
+
 class OpenFailureTest : public ShellTest, public ::testing::WithParamInterface<FailureRow> {};
 
 // Every failure after the window class exists: everything is torn down (display mode
@@ -213,6 +215,8 @@ struct TeardownRow {
     void (*arm)();
     const char* text;
 };
+
+void PrintTo(const TeardownRow& row, std::ostream* out) { *out << row.name; }
 
 class TeardownFailureTest : public ShellTest, public ::testing::WithParamInterface<TeardownRow> {};
 

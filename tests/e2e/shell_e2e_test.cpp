@@ -1,0 +1,175 @@
+// shell_e2e_test.cpp — the real viewer under Xvfb: the first window, the ways the
+// program ends and their exit status, and the F1 rebuild with and without the
+// fullscreen question. Nothing here depends on what is drawn.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+
+#include "tests/e2e/xvfb_harness.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr char kFirstTitle[]  = "ZORV ---- Zorvane";
+constexpr char kToggleTitle[] = "Vurn's OpenGL Framework";
+constexpr char kQuestion[]    = "Vurn GL";
+constexpr int  kWaitMs        = 20000;
+
+class ViewerTest : public ::testing::Test {
+protected:
+    // The viewer writes nothing, so its working folder is still empty at the end.
+    void TearDown() override {
+        if (viewer_.Running()) viewer_.Kill();
+        viewer_.WaitForExit(5000);
+        if (!workDir_.empty()) rmdir(workDir_.c_str());
+    }
+
+    void StartOnScreen(int width, int height) {
+        std::string error;
+        ASSERT_TRUE(server_.Start(width, height, 24, &error)) << error;
+        workDir_ = MakeTempDir();
+        ASSERT_TRUE(viewer_.Start(ISLAND_VIEWER, workDir_, server_.DisplayName(), &error)) << error;
+        ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &first_)) << viewer_.Output();
+    }
+
+    int EndStatus() {
+        const int status = viewer_.WaitForExit(kWaitMs);
+        if (status == -1) viewer_.Kill();
+        return status;
+    }
+
+    void ExpectClientAtOrigin(const WindowInfo& window) {
+        WindowInfo geometry;
+        ASSERT_TRUE(ReadClientGeometry(server_, window.id, &geometry));
+        EXPECT_EQ(geometry.x, 0);
+        EXPECT_EQ(geometry.y, 0);
+        EXPECT_EQ(geometry.width, 640);
+        EXPECT_EQ(geometry.height, 480);
+    }
+
+    // Answers the box with this caption by key (Return: the default, Escape: No).
+    void Answer(const char* caption, const char* key) {
+        WindowInfo box;
+        ASSERT_TRUE(WaitForWindow(server_, caption, kWaitMs, &box)) << viewer_.Output();
+        ASSERT_TRUE(SendKeys(server_, box.id, {key}));
+        EXPECT_TRUE(WaitForNoWindow(server_, caption, kWaitMs));
+    }
+
+    XvfbServer  server_;
+    ProgramRun  viewer_;
+    WindowInfo  first_;
+    std::string workDir_;
+};
+
+}  // namespace
+
+TEST_F(ViewerTest, FirstWindowHasItsClientAreaAtTheOriginAndEscEndsWithStatusZero) {
+    StartOnScreen(1024, 768);
+    ExpectClientAtOrigin(first_);
+    EXPECT_TRUE(IsDecorated(server_, first_.id));
+
+    int width = 0, height = 0;
+    EXPECT_EQ(GrabScreenRgb(server_, &width, &height).size(), 1024u * 768u * 3u);
+
+    ASSERT_TRUE(SendKeys(server_, first_.id, {"Escape"}));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+TEST_F(ViewerTest, ClosingTheWindowEndsWithStatusZero) {
+    StartOnScreen(1024, 768);
+    ASSERT_TRUE(ClosePolitely(server_, first_.id));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+TEST_F(ViewerTest, SigtermEndsWithStatusZero) {
+    StartOnScreen(1024, 768);
+    viewer_.Terminate();
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+TEST_F(ViewerTest, AltF4IsASystemKeyThatClosesTheWindow) {
+    StartOnScreen(1024, 768);
+    ASSERT_TRUE(SendKeys(server_, first_.id, {"alt+F4"}));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+TEST_F(ViewerTest, HeldKeysDoNotEndTheProgramOnlyEscDoes) {
+    StartOnScreen(1024, 768);
+    ASSERT_TRUE(SendKeyDown(server_, first_.id, "q"));
+    ASSERT_TRUE(SendKeyDown(server_, first_.id, "Left"));
+    EXPECT_EQ(viewer_.WaitForExit(500), -1);
+    ASSERT_TRUE(SendKeyUp(server_, first_.id, "Left"));
+    ASSERT_TRUE(SendKeyUp(server_, first_.id, "q"));
+    ASSERT_TRUE(SendKeys(server_, first_.id, {"Escape"}));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+TEST_F(ViewerTest, RefusedFullscreenAnsweredYesGivesAWindowAndTheNextF1AsksAgain) {
+    StartOnScreen(1024, 768);
+    ASSERT_TRUE(SendKeys(server_, first_.id, {"F1"}));
+    WindowInfo question;
+    ASSERT_TRUE(WaitForWindow(server_, kQuestion, kWaitMs, &question)) << viewer_.Output();
+    EXPECT_TRUE(WaitForNoWindow(server_, kFirstTitle, kWaitMs)) << "the old window goes first";
+    Answer(kQuestion, "Return");
+
+    WindowInfo rebuilt;
+    ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &rebuilt)) << viewer_.Output();
+    ExpectClientAtOrigin(rebuilt);
+    EXPECT_TRUE(IsDecorated(server_, rebuilt.id));
+
+    ASSERT_TRUE(SendKeys(server_, rebuilt.id, {"F1"}));
+    Answer(kQuestion, "Return");
+    ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &rebuilt));
+    ASSERT_TRUE(SendKeys(server_, rebuilt.id, {"Escape"}));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+TEST_F(ViewerTest, RefusedFullscreenAnsweredNoClosesWithStatusOne) {
+    StartOnScreen(1024, 768);
+    ASSERT_TRUE(SendKeys(server_, first_.id, {"F1"}));
+    Answer(kQuestion, "Escape");
+    Answer("ERROR", "Return");
+    EXPECT_EQ(EndStatus(), 1) << viewer_.Output();
+    EXPECT_TRUE(ListMessageBoxes(server_, kToggleTitle).empty());
+}
+
+TEST_F(ViewerTest, FullscreenOnAScreenOfThatSizeNeedsNoQuestion) {
+    StartOnScreen(640, 480);
+    ASSERT_TRUE(SendKeys(server_, first_.id, {"F1"}));
+    WindowInfo fullscreen;
+    ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &fullscreen)) << viewer_.Output();
+    EXPECT_TRUE(ListMessageBoxes(server_, kQuestion).empty());
+    ExpectClientAtOrigin(fullscreen);
+    EXPECT_FALSE(IsDecorated(server_, fullscreen.id));
+
+    // And back to a decorated window.
+    ASSERT_TRUE(SendKeys(server_, fullscreen.id, {"F1"}));
+    WindowInfo windowed;
+    bool       decorated = false;
+    const auto deadline  = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (!decorated && std::chrono::steady_clock::now() < deadline) {
+        if (WaitForWindow(server_, kToggleTitle, 100, &windowed)) decorated = IsDecorated(server_, windowed.id);
+    }
+    ASSERT_TRUE(decorated) << viewer_.Output();
+    ExpectClientAtOrigin(windowed);
+    EXPECT_TRUE(ListMessageBoxes(server_, kQuestion).empty());
+
+    ASSERT_TRUE(SendKeys(server_, windowed.id, {"Escape"}));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+TEST(ViewerWithoutDisplay, FailsWithStatusOneAndTellsStderr) {
+    ProgramRun        viewer;
+    std::string       error;
+    const std::string workDir = MakeTempDir();
+    ASSERT_TRUE(viewer.Start(ISLAND_VIEWER, workDir, "", &error)) << error;
+    const int status = viewer.WaitForExit(kWaitMs);
+    if (status == -1) viewer.Kill();
+    rmdir(workDir.c_str());
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(viewer.Output().find("ERROR: Failed To Register The Window Class."), std::string::npos)
+        << viewer.Output();
+}

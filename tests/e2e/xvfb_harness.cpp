@@ -1,0 +1,388 @@
+// xvfb_harness.cpp — the private X server, the program under test and the X
+// requests the end-to-end tests make of them.
+#include "tests/e2e/xvfb_harness.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Display* Dpy(const XvfbServer& server) { return static_cast<Display*>(server.Connection()); }
+
+void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
+
+int StatusOf(int waitStatus) {
+    if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
+    if (WIFSIGNALED(waitStatus)) return 128 + WTERMSIG(waitStatus);
+    return -1;
+}
+
+// Reaps `pid` within `timeoutMs`; -1 while it still runs.
+int Reap(pid_t pid, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int         waitStatus = 0;
+        const pid_t done       = waitpid(pid, &waitStatus, WNOHANG);
+        if (done == pid) return StatusOf(waitStatus);
+        if (done < 0) return -1;
+        if (Clock::now() >= deadline) return -1;
+        Pause();
+    }
+}
+
+// Runs a helper program with the server's display and waits at most 10 s for it.
+bool RunTool(const XvfbServer& server, const std::vector<std::string>& args) {
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        setenv("DISPLAY", server.DisplayName().c_str(), 1);
+        const int devNull = open("/dev/null", O_WRONLY);
+        if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    const int status = Reap(pid, 10000);
+    if (status == -1) {
+        kill(pid, SIGKILL);
+        Reap(pid, 2000);
+        return false;
+    }
+    return status == 0;
+}
+
+// The window's name in whichever encoding it was stored (SDL stores UTF-8).
+std::string WindowName(Display* display, Window window) {
+    XTextProperty name{};
+    if (!XGetWMName(display, window, &name) || !name.value) return {};
+    std::string result;
+    if (name.format == 8) result.assign(reinterpret_cast<const char*>(name.value), name.nitems);
+    XFree(name.value);
+    return result;
+}
+
+// Windows come and go while the tree is walked; a vanished one is simply skipped.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+bool ReadClientGeometryOf(Display* display, Window window, WindowInfo* info) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return false;
+    Window child = 0;
+    int    x = 0, y = 0;
+    if (!XTranslateCoordinates(display, window, attributes.root, 0, 0, &x, &y, &child)) return false;
+    info->x      = x;
+    info->y      = y;
+    info->width  = attributes.width;
+    info->height = attributes.height;
+    return true;
+}
+
+void CollectNamed(Display* display, Window window, std::vector<WindowInfo>* found) {
+    Window       root = 0, parent = 0;
+    Window*      children = nullptr;
+    unsigned int count    = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+        WindowInfo info;
+        info.id   = children[i];
+        info.name = WindowName(display, children[i]);
+        if (!info.name.empty() && ReadClientGeometryOf(display, children[i], &info)) found->push_back(info);
+        CollectNamed(display, children[i], found);
+    }
+    if (children) XFree(children);
+}
+
+bool SendWithFocus(const XvfbServer& server, XWindow window, const std::string& verb,
+                   const std::vector<std::string>& keys) {
+    std::vector<std::string> args{"xdotool", "windowfocus", std::to_string(window), verb, "--delay", "30"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    return RunTool(server, args);
+}
+
+}  // namespace
+
+XvfbServer::~XvfbServer() { Stop(); }
+
+bool XvfbServer::Start(int width, int height, int depth, std::string* error) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        *error = "pipe failed";
+        return false;
+    }
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    pid_ = fork();
+    if (pid_ < 0) {
+        *error = "fork failed";
+        return false;
+    }
+    if (pid_ == 0) {
+        close(fds[0]);
+        const int devNull = open("/dev/null", O_WRONLY);
+        if (devNull >= 0) {
+            dup2(devNull, STDOUT_FILENO);
+            dup2(devNull, STDERR_FILENO);
+        }
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+
+    // Xvfb writes the display number it took, then a newline, once it accepts clients.
+    std::string number;
+    const auto  deadline = Clock::now() + std::chrono::seconds(10);
+    while (number.find('\n') == std::string::npos && Clock::now() < deadline) {
+        pollfd    p{fds[0], POLLIN, 0};
+        const int left = static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+        if (poll(&p, 1, std::max(left, 1)) <= 0) continue;
+        char          buffer[32];
+        const ssize_t got = read(fds[0], buffer, sizeof buffer);
+        if (got <= 0) break;
+        number.append(buffer, static_cast<size_t>(got));
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos) {
+        *error = "Xvfb did not start";
+        Stop();
+        return false;
+    }
+    displayName_ = ":" + number.substr(0, number.find('\n'));
+    XSetErrorHandler(IgnoreXError);
+    connection_  = XOpenDisplay(displayName_.c_str());
+    if (!connection_) {
+        *error = "cannot connect to " + displayName_;
+        Stop();
+        return false;
+    }
+    // SDL sets the decoration hints only where a window manager made their atom
+    // exist; creating it lets a bare server tell frameless windows apart.
+    XInternAtom(Dpy(*this), "_MOTIF_WM_HINTS", False);
+    XSync(Dpy(*this), False);
+    return true;
+}
+
+void XvfbServer::Stop() {
+    if (connection_) XCloseDisplay(Dpy(*this));
+    connection_ = nullptr;
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        if (Reap(pid_, 5000) == -1) {
+            kill(pid_, SIGKILL);
+            Reap(pid_, 5000);
+        }
+    }
+    pid_ = -1;
+}
+
+ProgramRun::~ProgramRun() {
+    if (Running()) {
+        Kill();
+        WaitForExit(5000);
+    }
+    if (!outputPath_.empty()) unlink(outputPath_.c_str());
+}
+
+bool ProgramRun::Start(const std::string& binary, const std::string& workDir, const std::string& displayName,
+                       std::string* error) {
+    char path[] = "/tmp/island-e2e-output-XXXXXX";
+    const int output = mkstemp(path);
+    if (output < 0) {
+        *error = "no output file";
+        return false;
+    }
+    outputPath_ = path;
+    pid_        = fork();
+    if (pid_ < 0) {
+        *error = "fork failed";
+        close(output);
+        return false;
+    }
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        dup2(output, STDOUT_FILENO);
+        dup2(output, STDERR_FILENO);
+        if (chdir(workDir.c_str()) != 0) _exit(126);
+        unsetenv("WAYLAND_DISPLAY");
+        if (displayName.empty()) {
+            unsetenv("DISPLAY");
+        } else {
+            setenv("DISPLAY", displayName.c_str(), 1);
+        }
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    setpgid(pid_, pid_);
+    close(output);
+    return true;
+}
+
+int ProgramRun::WaitForExit(int timeoutMs) {
+    if (status_ != -1 || pid_ <= 0) return status_;
+    status_ = Reap(pid_, timeoutMs);
+    return status_;
+}
+
+bool ProgramRun::Running() { return pid_ > 0 && status_ == -1 && WaitForExit(0) == -1; }
+
+void ProgramRun::Terminate() {
+    if (Running()) kill(pid_, SIGTERM);
+}
+
+void ProgramRun::Kill() {
+    if (pid_ > 0 && status_ == -1) {
+        kill(-pid_, SIGKILL);
+        kill(pid_, SIGKILL);
+    }
+}
+
+std::string ProgramRun::Output() const {
+    std::ifstream     in(outputPath_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<WindowInfo> ListNamedWindows(const XvfbServer& server) {
+    std::vector<WindowInfo> found;
+    Display* display = Dpy(server);
+    if (!display) return found;
+    CollectNamed(display, DefaultRootWindow(display), &found);
+    return found;
+}
+
+std::vector<WindowInfo> ListMessageBoxes(const XvfbServer& server, const std::string& caption) {
+    std::vector<WindowInfo> boxes;
+    for (const auto& window : ListNamedWindows(server))
+        if (window.name == caption) boxes.push_back(window);
+    return boxes;
+}
+
+bool WaitForWindow(const XvfbServer& server, const std::string& name, int timeoutMs, WindowInfo* found) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (const auto& window : ListNamedWindows(server)) {
+            if (window.name == name) {
+                *found = window;
+                return true;
+            }
+        }
+        Pause();
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+bool WaitForNoWindow(const XvfbServer& server, const std::string& name, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        if (ListMessageBoxes(server, name).empty()) return true;
+        Pause();
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+bool ReadClientGeometry(const XvfbServer& server, XWindow window, WindowInfo* info) {
+    return Dpy(server) && ReadClientGeometryOf(Dpy(server), window, info);
+}
+
+bool IsDecorated(const XvfbServer& server, XWindow window) {
+    Display*   display = Dpy(server);
+    const Atom hints   = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    Atom           type   = 0;
+    int            format = 0;
+    unsigned long  count = 0, after = 0;
+    unsigned char* data = nullptr;
+    // A window that is gone has no decorations; one without hints gets the default frame.
+    if (XGetWindowProperty(display, window, hints, 0, 5, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) != Success)
+        return false;
+    if (!data) return true;
+    // flags, functions, decorations, ...: decorations count only when flag 2 is set.
+    const long* values    = reinterpret_cast<const long*>(data);
+    const bool  decorated = !(format == 32 && count >= 3 && (values[0] & 2) && values[2] == 0);
+    XFree(data);
+    return decorated;
+}
+
+bool SendKeys(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys) {
+    return SendWithFocus(server, window, "key", keys);
+}
+
+bool SendKeyDown(const XvfbServer& server, XWindow window, const std::string& key) {
+    return SendWithFocus(server, window, "keydown", {key});
+}
+
+bool SendKeyUp(const XvfbServer& server, XWindow window, const std::string& key) {
+    return SendWithFocus(server, window, "keyup", {key});
+}
+
+bool ClosePolitely(const XvfbServer& server, XWindow window) {
+    Display* display = Dpy(server);
+    if (!display) return false;
+    XEvent event{};
+    event.xclient.type         = ClientMessage;
+    event.xclient.window       = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format       = 32;
+    event.xclient.data.l[0]    = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1]    = CurrentTime;
+    const bool sent            = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+    XSync(display, False);
+    return sent;
+}
+
+std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* height) {
+    std::vector<uint8_t> rgb;
+    Display* display = Dpy(server);
+    if (!display) return rgb;
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (!image) return rgb;
+    *width  = attributes.width;
+    *height = attributes.height;
+    rgb.reserve(static_cast<size_t>(*width) * static_cast<size_t>(*height) * 3);
+    for (int y = 0; y < *height; ++y) {
+        for (int x = 0; x < *width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            rgb.push_back(static_cast<uint8_t>((pixel & image->red_mask) >> __builtin_ctzl(image->red_mask)));
+            rgb.push_back(static_cast<uint8_t>((pixel & image->green_mask) >> __builtin_ctzl(image->green_mask)));
+            rgb.push_back(static_cast<uint8_t>((pixel & image->blue_mask) >> __builtin_ctzl(image->blue_mask)));
+        }
+    }
+    XDestroyImage(image);
+    return rgb;
+}
+
+std::string MakeTempDir() {
+    char path[] = "/tmp/island-e2e-XXXXXX";
+    return mkdtemp(path) ? std::string(path) : std::string();
+}
+
+}  // namespace e2e

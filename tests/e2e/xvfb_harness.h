@@ -1,0 +1,105 @@
+// xvfb_harness.h — driving the real viewer on a private X server: start Xvfb at a
+// given screen size, start the program with its output captured, find its windows
+// and SDL's message boxes, press keys with xdotool, close politely, grab the screen,
+// and wait (always bounded) for the program to end.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using XWindow = unsigned long;
+
+class XvfbServer {
+public:
+    XvfbServer() = default;
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+    ~XvfbServer();
+
+    // Starts a server with one screen of width x height x depth on a free display
+    // number and connects to it. False (and `error`) when it is not up within 10 s.
+    bool Start(int width, int height, int depth, std::string* error);
+    void Stop();
+
+    const std::string& DisplayName() const { return displayName_; }
+    void*              Connection() const { return connection_; }   // the Xlib Display
+
+private:
+    pid_t       pid_        = -1;
+    void*       connection_ = nullptr;
+    std::string displayName_;
+};
+
+class ProgramRun {
+public:
+    ProgramRun() = default;
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+    ~ProgramRun();   // a program still running is killed
+
+    // Starts `binary` in `workDir` on `displayName` (empty: with no display at all),
+    // in a process group of its own, with stdout and stderr captured together.
+    bool Start(const std::string& binary, const std::string& workDir, const std::string& displayName,
+               std::string* error);
+
+    // The exit status (128 + signal when killed by one), or -1 when still running
+    // after `timeoutMs`.
+    int WaitForExit(int timeoutMs);
+
+    void Terminate();   // SIGTERM to the program
+    void Kill();        // SIGKILL to its whole group (its message boxes run in a child)
+    bool Running();
+    std::string Output() const;
+
+private:
+    pid_t       pid_    = -1;
+    int         status_ = -1;
+    std::string outputPath_;
+};
+
+struct WindowInfo {
+    XWindow     id = 0;
+    std::string name;
+    int         x = 0, y = 0;            // client origin on the screen
+    int         width = 0, height = 0;   // client size
+};
+
+// Every viewable window with a name, anywhere in the tree.
+std::vector<WindowInfo> ListNamedWindows(const XvfbServer& server);
+
+// SDL's message boxes are plain top-level windows named by their caption.
+std::vector<WindowInfo> ListMessageBoxes(const XvfbServer& server, const std::string& caption);
+
+// Waits up to `timeoutMs` for a viewable window with exactly this name. X reuses a
+// client's window ids, so a rebuilt window may carry the id of the one it replaced.
+bool WaitForWindow(const XvfbServer& server, const std::string& name, int timeoutMs, WindowInfo* found);
+
+// Waits up to `timeoutMs` until no viewable window has this name.
+bool WaitForNoWindow(const XvfbServer& server, const std::string& name, int timeoutMs);
+
+bool ReadClientGeometry(const XvfbServer& server, XWindow window, WindowInfo* info);
+
+// False when the window asks the window manager for no decorations (Motif hints)
+// or no longer exists.
+bool IsDecorated(const XvfbServer& server, XWindow window);
+
+// Keys by xdotool name ("F1", "Escape", "q"), typed with the keyboard focus on `window`.
+bool SendKeys(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys);
+bool SendKeyDown(const XvfbServer& server, XWindow window, const std::string& key);
+bool SendKeyUp(const XvfbServer& server, XWindow window, const std::string& key);
+
+// The close button's request: a WM_DELETE_WINDOW client message.
+bool ClosePolitely(const XvfbServer& server, XWindow window);
+
+// The whole screen as packed RGB, top row first.
+std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* height);
+
+// A fresh empty folder under the temporary directory.
+std::string MakeTempDir();
+
+}  // namespace e2e
