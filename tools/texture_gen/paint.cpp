@@ -1,0 +1,248 @@
+// paint.cpp — procedural pictures: value noise, a few shapes and the terrain's own data.
+#include "tools/texture_gen/paint.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "scene/sprite_meshes.h"
+#include "scene/world_mesh.h"
+
+namespace {
+
+constexpr int kSize = 256;
+
+double Hash(int x, int y, int seed) {
+    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + uint32_t(seed) * 2246822519u;
+    h          = (h ^ (h >> 13)) * 1274126177u;
+    return double((h ^ (h >> 16)) & 0xffffff) / double(0xffffff);
+}
+
+// Smooth noise in 0..1 that repeats every `period` cells, so textures tile.
+double Noise(double x, double y, int period, int seed) {
+    int    x0 = int(std::floor(x)), y0 = int(std::floor(y));
+    double fx = x - x0, fy = y - y0;
+    auto   at = [&](int i, int j) { return Hash(((i % period) + period) % period, ((j % period) + period) % period, seed); };
+    double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
+    double a = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * sx;
+    double b = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * sx;
+    return a + (b - a) * sy;
+}
+
+// Several octaves over a picture of kSize, tiling.
+double Fractal(int px, int py, int cells, int octaves, int seed) {
+    double sum = 0, weight = 0, amp = 1;
+    for (int o = 0; o < octaves; ++o) {
+        int    c = cells << o;
+        sum += amp * Noise(px * double(c) / kSize, py * double(c) / kSize, c, seed + o);
+        weight += amp;
+        amp *= 0.5;
+    }
+    return sum / weight;
+}
+
+struct Rgb {
+    double r, g, b;
+};
+Rgb Mix(Rgb a, Rgb b, double t) {
+    t = std::clamp(t, 0.0, 1.0);
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+Rgb Scale(Rgb a, double s) { return {a.r * s, a.g * s, a.b * s}; }
+
+void Set(Picture& p, int x, int y, Rgb c) {
+    uint8_t* px = p.At(x, y);
+    px[0] = uint8_t(std::clamp(c.r, 0.0, 255.0)), px[1] = uint8_t(std::clamp(c.g, 0.0, 255.0)),
+    px[2] = uint8_t(std::clamp(c.b, 0.0, 255.0));
+}
+
+Picture Blank() {
+    Picture p;
+    p.width = p.height = kSize;
+    p.rgb.assign(size_t(kSize) * kSize * 3, 0);
+    return p;
+}
+
+// Height and upward normal component of the terrain under (x, z); false off the terrain.
+bool TerrainAt(double x, double z, double* height, double* ny) {
+    const MeshVertex* r = meshTerrain.rows;
+    for (size_t t = 0; t < meshTerrain.rowCount; t += 3) {
+        const MeshVertex &a = r[t], &b = r[t + 1], &c = r[t + 2];
+        double d = (b.z - c.z) * (a.x - c.x) + (c.x - b.x) * (a.z - c.z);
+        if (std::abs(d) < 1e-9) continue;
+        double l1 = ((b.z - c.z) * (x - c.x) + (c.x - b.x) * (z - c.z)) / d;
+        double l2 = ((c.z - a.z) * (x - c.x) + (a.x - c.x) * (z - c.z)) / d;
+        double l3 = 1 - l1 - l2;
+        if (l1 < -1e-6 || l2 < -1e-6 || l3 < -1e-6) continue;
+        *height = l1 * a.y + l2 * b.y + l3 * c.y;
+        *ny     = l1 * a.ny + l2 * b.ny + l3 * c.ny;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+Picture PaintMapping() {
+    Picture      p     = Blank();
+    const Rgb    beach = {196, 178, 128}, grass = {92, 142, 58}, meadow = {124, 160, 70}, forest = {58, 100, 44},
+              earth = {120, 100, 70}, stone = {128, 122, 112};
+    for (int py = 0; py < kSize; ++py)
+        for (int px = 0; px < kSize; ++px) {
+            // Inverse of the terrain's coordinate map, texel centre to world.
+            const double u = (px + 0.5) / kSize, v = (py + 0.5) / kSize;
+            double x = -125.8073 + (u + 0.0399) / 1.0528 * 239.0574;
+            double z = -110.8957 + (v - 0.072) / 0.6636 * 236.964;
+            double h = -1.5, ny = 1;
+            bool   on  = TerrainAt(x, z, &h, &ny);
+            double n   = Fractal(px, py, 8, 4, 11);
+            double fine = Hash(px, py, 5);
+            Rgb    c;
+            if (!on) c = beach;
+            else if (h < 0.6) c = Mix(beach, meadow, (h + 0.2) / 0.8 + (n - 0.5) * 0.6);
+            else {
+                c = Mix(meadow, grass, (h - 1) / 6 + (n - 0.5));
+                c = Mix(c, forest, (h - 10) / 14 + (n - 0.5) * 0.8);
+                c = Mix(c, earth, (0.86 - ny) * 4 + (n - 0.5));
+                c = Mix(c, stone, (h - 30) / 12);
+            }
+            Set(p, px, py, Scale(c, 0.9 + 0.2 * fine));
+        }
+    return p;
+}
+
+Picture PaintRocks() {
+    Picture p = Blank();
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            double n      = Fractal(x, y, 4, 5, 21);
+            double strata = 0.5 + 0.5 * std::sin((y + n * 40) * 0.11);
+            double crack  = Fractal(x, y, 16, 2, 23) < 0.22 ? 0.6 : 1.0;
+            Rgb    c      = Mix({96, 90, 84}, {150, 142, 128}, n * 0.7 + strata * 0.4);
+            Set(p, x, y, Scale(c, crack * (0.92 + 0.16 * Hash(x, y, 3))));
+        }
+    return p;
+}
+
+Picture PaintGravel() {
+    Picture p = Blank();
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            // Pebbles: cells of a tiling grid, each a rounded stone of its own shade.
+            double best = 9, second = 9;
+            int    bx = 0, by = 0;
+            for (int j = -1; j <= 1; ++j)
+                for (int i = -1; i <= 1; ++i) {
+                    int    cx = (x / 16 + i + 16) % 16, cy = (y / 16 + j + 16) % 16;
+                    double fx = (x / 16 + i) * 16 + 16 * Hash(cx, cy, 31), fy = (y / 16 + j) * 16 + 16 * Hash(cx, cy, 32);
+                    double d  = std::hypot(x - fx, y - fy);
+                    if (d < best) second = best, best = d, bx = cx, by = cy;
+                    else if (d < second) second = d;
+                }
+            double edge  = std::clamp((second - best) / 4, 0.0, 1.0);
+            double shade = 0.6 + 0.5 * Hash(bx, by, 33);
+            Rgb    stone = Mix({110, 104, 96}, {168, 160, 146}, Hash(bx, by, 34));
+            Set(p, x, y, Mix({60, 56, 50}, Scale(stone, shade), edge));
+        }
+    return p;
+}
+
+Picture PaintSand() {
+    Picture p = Blank();
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            double n      = Fractal(x, y, 4, 4, 41);
+            double ripple = 0.5 + 0.5 * std::sin((x * 0.3 + y * 0.9) * 0.35 + n * 6);
+            Rgb    c      = Mix({178, 160, 112}, {214, 196, 146}, n * 0.7 + ripple * 0.3);
+            Set(p, x, y, Scale(c, 0.93 + 0.14 * Hash(x, y, 42)));
+        }
+    return p;
+}
+
+Picture PaintLanding() {
+    Picture p = Blank();
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            double n    = Fractal(x, y, 8, 3, 51);
+            bool   seam = x % 64 < 2 || y % 64 < 2;
+            bool   line = (x >= 120 && x < 136 && (y / 24) % 2 == 0);
+            Rgb    c    = Mix({120, 118, 112}, {150, 148, 140}, n);
+            if (line) c = {200, 190, 90};
+            if (seam) c = Scale(c, 0.6);
+            Set(p, x, y, Scale(c, 0.95 + 0.1 * Hash(x, y, 52)));
+        }
+    return p;
+}
+
+Picture PaintWall() {
+    Picture p = Blank();
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            int    row    = y / 32;
+            int    shift  = row % 2 ? 32 : 0;
+            int    col    = ((x + shift) / 64) % 4;
+            bool   mortar = y % 32 < 3 || (x + shift) % 64 < 3;
+            double n      = Fractal(x, y, 8, 3, 61);
+            Rgb    block  = Mix({118, 108, 92}, {156, 144, 122}, 0.4 * n + 0.6 * Hash(col, row, 62));
+            Set(p, x, y, mortar ? Rgb{84, 80, 74} : Scale(block, 0.92 + 0.16 * Hash(x, y, 63)));
+        }
+    return p;
+}
+
+Picture PaintTree() {
+    Picture p = Blank();
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            double cx = x - 127.5;
+            // Trunk from the bottom edge into the crown.
+            double trunkHalf = 9 - y * 0.03;
+            bool   trunk     = y < 130 && std::abs(cx) < trunkHalf;
+            // Crown: a few overlapping lumps with a ragged edge.
+            double crown = 0;
+            const double lumps[5][3] = {{128, 170, 70}, {92, 140, 44}, {164, 142, 44}, {128, 214, 42}, {128, 120, 40}};
+            for (const auto& l : lumps) crown = std::max(crown, 1 - std::hypot(x - l[0], y - l[1]) / l[2]);
+            double n = Fractal(x, y, 8, 4, 71);
+            crown += (n - 0.5) * 0.5;
+            Rgb c = {0, 0, 0};
+            if (trunk) c = Mix({150, 112, 76}, {186, 146, 100}, Hash(x / 3, y, 72));
+            if (crown > 0.05) c = Mix({96, 170, 70}, {170, 230, 120}, n * 0.8 + crown * 0.4);
+            Set(p, x, y, c);
+        }
+    return p;
+}
+
+Picture PaintFire() {
+    Picture p = Blank();
+    const int bottom = int(0.0123 * kSize), top = int(0.5483 * kSize);
+    for (int frame = 0; frame < 6; ++frame) {
+        int    x0 = int(std::ceil(fireFrameColumns[frame].u0 * kSize)), x1 = int(fireFrameColumns[frame].u1 * kSize);
+        double mid = (x0 + x1) / 2.0, half = (x1 - x0) / 2.0;
+        for (int y = bottom; y < top; ++y)
+            for (int x = x0; x < x1; ++x) {
+                double t     = double(y - bottom) / (top - bottom);
+                double sway  = std::sin(t * 5 + frame * 1.05) * half * 0.25 * t;
+                double width = half * (0.95 - 0.75 * t) * (1 + 0.15 * std::sin(t * 9 + frame * 2.1));
+                double d     = std::abs(x - mid - sway) / std::max(width, 0.5);
+                double n     = Noise(x * 0.25, y * 0.18 - frame * 3.0, 1 << 20, 81);
+                double heat  = (1 - d) * (1.15 - t) + (n - 0.5) * 0.5;
+                if (heat <= 0) continue;
+                Rgb c = Mix({150, 20, 0}, {255, 140, 20}, heat * 2);
+                c     = Mix(c, {255, 240, 170}, (heat - 0.55) * 2.5);
+                Set(p, x, y, c);
+            }
+    }
+    return p;
+}
+
+Picture PaintCloud() {
+    Picture p = Blank();
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            double d = std::hypot(x - 127.5, y - 127.5) / 120;
+            double n = Fractal(x, y, 4, 5, 91);
+            double k = std::clamp((1 - d) * 1.6 + (n - 0.5) * 1.2, 0.0, 1.0);
+            k        = k * k;
+            Set(p, x, y, Mix({0, 0, 0}, {225, 225, 230}, k));
+        }
+    return p;
+}
