@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -110,5 +111,60 @@ TEST_F(SnapshotTest, WritesAPictureOfTheRequestedSize) {
     EXPECT_EQ(corner[1], 0);
     EXPECT_NEAR(corner[2], 51, 1);
 }
+
+// The island as the viewer draws it, against pictures made once and looked at: the
+// starting pose, and a scripted flight. Small differences in rasterisation between Mesa
+// versions pass; a changed transform, texture, light or campfire does not. To remake a
+// reference after a deliberate change, run the command in the test's trace with the
+// reference's path as output and look at the result before committing it.
+struct Reference {
+    const char* file;
+    const char* args;
+};
+
+std::string referenceName(const ::testing::TestParamInfo<Reference>& info) {
+    const std::string file = info.param.file;
+    return file.substr(0, file.find('_'));
+}
+
+class SnapshotReferenceTest : public SnapshotTest, public ::testing::WithParamInterface<Reference> {};
+
+TEST_P(SnapshotReferenceTest, MatchesTheReferencePicture) {
+    const Reference&  ref  = GetParam();
+    const std::string args = std::string("-C '") + ISLAND_TEXTURE_DIR + "' " + ref.args;
+    SCOPED_TRACE(std::string("island-snapshot ") + args + " OUTPUT");
+    const ToolRun r = snapshot(args + " '" + png("shot.png") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    RgbPicture shot, expected;
+    ASSERT_TRUE(ReadPng(png("shot.png"), &shot));
+    ASSERT_TRUE(ReadPng(std::string(ISLAND_REFERENCE_DIR) + "/" + ref.file, &expected));
+    ASSERT_EQ(shot.width, expected.width);
+    ASSERT_EQ(shot.height, expected.height);
+    double total = 0;
+    size_t far   = 0;
+    for (size_t i = 0; i < shot.rgb.size(); i += 3) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int d = std::abs(shot.rgb[i + c] - expected.rgb[i + c]);
+            total += d;
+            worst = std::max(worst, d);
+        }
+        far += worst > 48;
+    }
+    const size_t pixels = shot.rgb.size() / 3;
+    EXPECT_LT(total / shot.rgb.size(), 2.0);
+    EXPECT_LT(far, pixels / 200) << far << " of " << pixels << " pixels differ by more than 48";
+}
+
+INSTANTIATE_TEST_SUITE_P(Island, SnapshotReferenceTest,
+                         ::testing::Values(Reference{"start_320x240.png", "--size 320x240"},
+                                           Reference{"campfire_160x120.png",
+                                                     "--size 160x120 --fire 3 --pose 15,-5,0,120,-25,-110"},
+                                           Reference{"flight_160x120.png",
+                                                     "--size 160x120 --fire 4 --time 2 "
+                                                     "--keys q*41,up*30,right*60,none*10"}),
+                         referenceName);
 
 }  // namespace

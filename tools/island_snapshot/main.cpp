@@ -49,6 +49,10 @@ void renderSnapshot(const SnapshotOptions& options) {
         RenderFrame();
         ++frame;
     };
+    // A context's very first frame draws the trees opaque; the picture shows a frame
+    // from a running viewer, so one frame with no key comes first.
+    holdKeys({});
+    draw();
     for (const ScriptStep& step : options.script) {
         holdKeys(step.keys);
         for (int i = 0; i < step.frames; ++i) draw();

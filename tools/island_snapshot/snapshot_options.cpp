@@ -25,6 +25,7 @@ const char* const kSnapshotUsage =
     "                         (default 0); movement is scaled by it\n"
     "  -k, --keys=SCRIPT      fly first: frames with the keys of SCRIPT held, then one\n"
     "                         more frame with no key, which is the picture\n"
+    "                         (a frame with no key always comes before the script)\n"
     "  -r, --fps=N            frames per second of the flight's clock (default 60)\n"
     "  -h, --help             show this help and exit\n"
     "\n"
