@@ -206,8 +206,9 @@ TEST_F(ViewerSceneTest, TheFirstFrameShowsSkyWaterAndATexturedIsland) {
     EXPECT_GT(countWhere(p, {0, 0, 640, 150}, isSky), 640u * 150 * 95 / 100);
     EXPECT_GT(countWhere(p, {0, 400, 80, 80}, isWater), 80u * 80 * 9 / 10);
     EXPECT_GT(countWhere(p, {560, 400, 80, 80}, isWater), 80u * 80 * 9 / 10);
+    // The stream crosses this box, so some water colour belongs in it.
     const Box island = {240, 260, 200, 50};
-    EXPECT_LT(countWhere(p, island, isSky) + countWhere(p, island, isWater), 200u * 50 / 4);
+    EXPECT_LT(countWhere(p, island, isSky) + countWhere(p, island, isWater), 200u * 50 / 3);
     EXPECT_GT(distinctColours(p, island), 200u);
 }
 
