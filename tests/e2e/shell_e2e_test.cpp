@@ -41,6 +41,18 @@ protected:
         return status;
     }
 
+    // Sends keys that end the program, again every two seconds while it runs: on a
+    // loaded machine a key can arrive while SDL still settles the focus and be lost.
+    // Ending twice is harmless, so resending cannot hide a fault.
+    int EndStatusAfter(XWindow window, const std::vector<std::string>& keys) {
+        for (int waited = 0; waited < kWaitMs; waited += 2000) {
+            if (!SendKeys(server_, window, keys)) break;
+            const int status = viewer_.WaitForExit(2000);
+            if (status != -1) return status;
+        }
+        return EndStatus();
+    }
+
     void ExpectClientAtOrigin(const WindowInfo& window) {
         WindowInfo geometry;
         ASSERT_TRUE(ReadClientGeometry(server_, window.id, &geometry));
@@ -74,8 +86,7 @@ TEST_F(ViewerTest, FirstWindowHasItsClientAreaAtTheOriginAndEscEndsWithStatusZer
     int width = 0, height = 0;
     EXPECT_EQ(GrabScreenRgb(server_, &width, &height).size(), 1024u * 768u * 3u);
 
-    ASSERT_TRUE(SendKeys(server_, first_.id, {"Escape"}));
-    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+    EXPECT_EQ(EndStatusAfter(first_.id, {"Escape"}), 0) << viewer_.Output();
 }
 
 TEST_F(ViewerTest, ClosingTheWindowEndsWithStatusZero) {
@@ -92,8 +103,7 @@ TEST_F(ViewerTest, SigtermEndsWithStatusZero) {
 
 TEST_F(ViewerTest, AltF4IsASystemKeyThatClosesTheWindow) {
     StartOnScreen(1024, 768);
-    ASSERT_TRUE(SendKeys(server_, first_.id, {"alt+F4"}));
-    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+    EXPECT_EQ(EndStatusAfter(first_.id, {"alt+F4"}), 0) << viewer_.Output();
 }
 
 TEST_F(ViewerTest, HeldKeysDoNotEndTheProgramOnlyEscDoes) {
@@ -103,8 +113,7 @@ TEST_F(ViewerTest, HeldKeysDoNotEndTheProgramOnlyEscDoes) {
     EXPECT_EQ(viewer_.WaitForExit(500), -1);
     ASSERT_TRUE(SendKeyUp(server_, first_.id, "Left"));
     ASSERT_TRUE(SendKeyUp(server_, first_.id, "q"));
-    ASSERT_TRUE(SendKeys(server_, first_.id, {"Escape"}));
-    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+    EXPECT_EQ(EndStatusAfter(first_.id, {"Escape"}), 0) << viewer_.Output();
 }
 
 TEST_F(ViewerTest, RefusedFullscreenAnsweredYesGivesAWindowAndTheNextF1AsksAgain) {
@@ -123,8 +132,7 @@ TEST_F(ViewerTest, RefusedFullscreenAnsweredYesGivesAWindowAndTheNextF1AsksAgain
     ASSERT_TRUE(SendKeys(server_, rebuilt.id, {"F1"}));
     Answer(kQuestion, "Return");
     ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &rebuilt));
-    ASSERT_TRUE(SendKeys(server_, rebuilt.id, {"Escape"}));
-    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+    EXPECT_EQ(EndStatusAfter(rebuilt.id, {"Escape"}), 0) << viewer_.Output();
 }
 
 TEST_F(ViewerTest, RefusedFullscreenAnsweredNoClosesWithStatusOne) {
@@ -157,8 +165,7 @@ TEST_F(ViewerTest, FullscreenOnAScreenOfThatSizeNeedsNoQuestion) {
     ExpectClientAtOrigin(windowed);
     EXPECT_TRUE(ListMessageBoxes(server_, kQuestion).empty());
 
-    ASSERT_TRUE(SendKeys(server_, windowed.id, {"Escape"}));
-    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+    EXPECT_EQ(EndStatusAfter(windowed.id, {"Escape"}), 0) << viewer_.Output();
 }
 
 TEST(ViewerWithoutDisplay, FailsWithStatusOneAndTellsStderr) {

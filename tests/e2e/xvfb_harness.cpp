@@ -233,6 +233,12 @@ bool ProgramRun::Start(const std::string& binary, const std::string& workDir, co
         } else {
             setenv("DISPLAY", displayName.c_str(), 1);
         }
+#ifdef ISLAND_VIEWER_PRELOAD
+        // Mesa unloads its GL driver when the display closes, so LeakSanitizer could
+        // no longer name the module of the driver's own allocations and no
+        // suppression would match them. Loading the driver up front keeps it mapped.
+        setenv("LD_PRELOAD", ISLAND_VIEWER_PRELOAD, 1);
+#endif
         execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
