@@ -6,6 +6,10 @@
 #include "app/window_proc.h"
 #include "render/frame.h"
 
+#include <GL/gl.h>
+
+#include <cstdio>
+
 namespace {
 
 constexpr char    kFirstTitle[]  = "ZORV ---- Zorvane";
@@ -17,11 +21,24 @@ constexpr int32_t kColorBits     = 16;
 // A start or a rebuild that failed has already told the user why; the status says so too.
 constexpr int32_t kFailureStatus = 1;
 
+// The scene's GL calls are fixed, so in debug builds any GL error after set-up or a
+// frame points at a programming fault; release builds never query, as the frame loop
+// promises nothing else. (A zero-width window legitimately makes the projection fail.)
+void ReportGLErrors(const char* after) {
+#ifndef NDEBUG
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
+        std::fprintf(stderr, "island: GL error 0x%04X after %s\n", error, after);
+#else
+    (void)after;
+#endif
+}
+
 }  // namespace
 
 int32_t WinMain() {
     g_fullscreen = 0;
     if (!OpenSceneWindow(kFirstTitle, kWidth, kHeight, kColorBits, 0)) return kFailureStatus;
+    ReportGLErrors("set-up");
 
     PlatMessage message{};
     bool        quit = false;
@@ -43,6 +60,7 @@ int32_t WinMain() {
             } else {
                 RenderFrame();
                 PlatSwapBuffers(g_deviceContext);
+                ReportGLErrors("a frame");
             }
         }
         if (g_keys[VK_F1]) {
@@ -50,6 +68,7 @@ int32_t WinMain() {
             CloseSceneWindow();
             g_fullscreen = !g_fullscreen;
             if (!OpenSceneWindow(kToggleTitle, kWidth, kHeight, kColorBits, g_fullscreen)) return kFailureStatus;
+            ReportGLErrors("set-up");
         }
     }
 
