@@ -47,12 +47,7 @@ TEST_F(FlightTest, WithNoKeyTheCameraStaysAtTheStartingPose) {
     fly(50);
     EXPECT_EQ(g_thrust, 0.0f);
     EXPECT_EQ(g_speed, 0.0f);
-    EXPECT_EQ(g_camera.pitch, 0.0f);
-    EXPECT_EQ(g_camera.yaw, 0.0f);
-    EXPECT_EQ(g_camera.roll, 0.0f);
-    EXPECT_EQ(g_camera.x, 0.0f);
-    EXPECT_EQ(g_camera.y, -50.0f);
-    EXPECT_EQ(g_camera.z, -500.0f);
+    ExpectStartingPose();
     EXPECT_NEAR(g_timeFactor, 0.5f, 1e-6f);
 }
 

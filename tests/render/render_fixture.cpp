@@ -77,3 +77,12 @@ std::vector<float> ModelviewMatrix() {
     glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
     return m;
 }
+
+void ExpectStartingPose() {
+    EXPECT_EQ(g_camera.pitch, 0.0f);
+    EXPECT_EQ(g_camera.yaw, 0.0f);
+    EXPECT_EQ(g_camera.roll, 0.0f);
+    EXPECT_EQ(g_camera.x, 0.0f);
+    EXPECT_EQ(g_camera.y, -50.0f);
+    EXPECT_EQ(g_camera.z, -500.0f);
+}

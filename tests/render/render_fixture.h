@@ -30,6 +30,9 @@ uint32_t MakeMarkerList(int tag);
 // feedback position maps back to eye coordinates exactly.
 void UseFeedbackProjection();
 
+// The camera stands at the starting pose: level, eye at (0, 50, 500).
+void ExpectStartingPose();
+
 // Runs `draw` in feedback mode (lighting off, so the colour is the current colour) and
 // returns the markers it hit, in order.
 std::vector<MarkerHit> CaptureMarkers(const std::function<void()>& draw);

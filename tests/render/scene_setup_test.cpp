@@ -200,12 +200,7 @@ TEST_F(InitSceneTest, ASecondRunResetsTheFlightAndTakesANewTimeReference) {
     fake::Fake().counter = 9000;
     ASSERT_EQ(InitScene(), 1);
     EXPECT_EQ(g_startCounter, 9000);
-    EXPECT_EQ(g_camera.pitch, 0.0f);
-    EXPECT_EQ(g_camera.yaw, 0.0f);
-    EXPECT_EQ(g_camera.roll, 0.0f);
-    EXPECT_EQ(g_camera.x, 0.0f);
-    EXPECT_EQ(g_camera.y, -50.0f);
-    EXPECT_EQ(g_camera.z, -500.0f);
+    ExpectStartingPose();
     EXPECT_EQ(g_speed, 0.0f);
     EXPECT_EQ(g_thrust, 0.0f);
     AdvanceCamera();
