@@ -1,15 +1,19 @@
-// dib_corpus_test.cpp — the public BMP conformance corpus: every good image matches its
-// reference picture, every questionable one is read or refused as the table says, and
-// every bad one ends cleanly, through the file reader and through the decoder on an
-// exact-size copy (so the sanitizer sees any stray read).
+// dib_corpus_test.cpp — the BMP conformance corpora: our generated one, where every file
+// reads as the picture it was encoded from or fails with the message its damage calls
+// for, and the public one when it lies beside the checkout, where every good image
+// matches its reference picture, every questionable one is read or refused as the table
+// says, and every bad one ends cleanly. Each file goes through the file reader and
+// through the decoder on an exact-size copy, so the sanitizer sees any stray read.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "image/dib_decode.h"
@@ -110,6 +114,12 @@ const Outcomes kBad = {
 
 class DibCorpusTest : public DibTest {
 protected:
+    void SetUp() override {
+        DibTest::SetUp();
+        if (!fs::is_directory(CorpusDir("g")))
+            GTEST_SKIP() << "no public BMP corpus at " << CorpusDir("") << " (-DISLAND_SHARED_DIR=... points to it)";
+    }
+
     void ExpectOutcomes(const std::string& folder, const Outcomes& outcomes) {
         std::set<std::string> listed;
         for (const auto& [name, message] : outcomes) listed.insert(name);
@@ -147,6 +157,64 @@ protected:
         }
     }
 };
+
+// A binary PPM as the corpus generator writes it: "P6\nW H\n255\n", then the rows top first.
+bool ReadPpm(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgb) {
+    std::vector<uint8_t> file = ReadWholeFile(path);
+    std::string          text(file.begin(), file.end());
+    std::istringstream   header(text);
+    std::string          magic;
+    int                  maxValue = 0;
+    header >> magic >> *width >> *height >> maxValue;
+    if (!header || magic != "P6" || maxValue != 255) return false;
+    size_t start = static_cast<size_t>(header.tellg()) + 1;
+    rgb->assign(file.begin() + static_cast<long>(start), file.end());
+    return rgb->size() == static_cast<size_t>(*width) * *height * 3;
+}
+
+class GeneratedCorpusTest : public DibCorpusTest {
+protected:
+    void SetUp() override { DibTest::SetUp(); }
+};
+
+TEST_F(GeneratedCorpusTest, EveryFileReadsAsEncodedOrFailsWithItsMessage) {
+    std::ifstream manifest(ISLAND_CORPUS_DIR "/corpus.txt");
+    ASSERT_TRUE(manifest) << "no corpus at " ISLAND_CORPUS_DIR;
+    const std::map<std::string, const char*> messages = {{"unknown", kUnknown}, {"conversion", kConversion}};
+    std::map<std::string, int>               counts;
+    std::string                              line;
+    while (std::getline(manifest, line)) {
+        SCOPED_TRACE(line);
+        std::string name, outcome;
+        std::istringstream(line) >> name >> outcome;
+        ++counts[outcome];
+        fake::ResetFake();
+        std::string path = ISLAND_CORPUS_DIR "/" + name + ".bmp";
+        ImagePtr    image(ReadDibImage(path.c_str()));
+        if (outcome != "ok") {
+            ASSERT_TRUE(messages.count(outcome));
+            EXPECT_FALSE(image);
+            ExpectOneMessage(messages.at(outcome));
+        } else {
+            ASSERT_TRUE(image);
+            ExpectNoMessage();
+            int                  width = 0, height = 0;
+            std::vector<uint8_t> want;
+            ASSERT_TRUE(ReadPpm(ISLAND_CORPUS_DIR "/" + name + ".ppm", &width, &height, &want));
+            ASSERT_EQ(image->width, width);
+            ASSERT_EQ(image->height, height);
+            size_t row = static_cast<size_t>(width) * 3;
+            for (int y = 0; y < height; ++y)
+                EXPECT_EQ(0, std::memcmp(image->pixels + (height - 1 - y) * row, want.data() + y * row, row))
+                    << "picture row " << y << " from the top";
+        }
+        ExpectSameFromCopy(path, image.get());
+    }
+    // Every kind of outcome is there in number: a corpus cut short fails here.
+    EXPECT_GE(counts["ok"], 50);
+    EXPECT_GE(counts["unknown"], 30);
+    EXPECT_GE(counts["conversion"], 70);
+}
 
 TEST_F(DibCorpusTest, GoodImagesMatchTheirReferencePictures) {
     std::set<std::string> names = BmpNames("g");
