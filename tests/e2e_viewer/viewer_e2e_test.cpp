@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -189,6 +192,20 @@ protected:
         FAIL() << "no rebuilt window\n" << viewer_.Output();
     }
 
+    // Holds the keys until a fifth of the view outside the campfire differs from `from`
+    // (frames come at whatever rate the machine allows), then lets go.
+    bool holdUntilMoved(const std::vector<std::string>& keys, const Picture& from) {
+        for (const std::string& key : keys)
+            if (!SendKeyDown(server_, window_.id, key)) return false;
+        bool moved = false;
+        for (int i = 0; i < 300 && !moved; ++i) {
+            sleepMs(50);
+            moved = changedFraction(from, grab(), kCampfire, false) > 0.2;
+        }
+        for (const std::string& key : keys) SendKeyUp(server_, window_.id, key);
+        return moved;
+    }
+
     XvfbServer  server_;
     ProgramRun  viewer_;
     WindowInfo  window_;
@@ -215,12 +232,8 @@ TEST_F(ViewerSceneTest, TheFirstFrameShowsSkyWaterAndATexturedIsland) {
 TEST_F(ViewerSceneTest, HoldingQFliesTowardTheIsland) {
     start(1024, 768);
     const Picture before = grab();
-    ASSERT_TRUE(SendKeyDown(server_, window_.id, "q"));
-    sleepMs(1000);
-    ASSERT_TRUE(SendKeyUp(server_, window_.id, "q"));
-    sleepMs(300);
+    ASSERT_TRUE(holdUntilMoved({"q"}, before)) << viewer_.Output();
     const Picture after = grab();
-    EXPECT_GT(changedFraction(before, after, kCampfire, false), 0.2);
     // Nearer, the island covers more of the view and the open sea less of it.
     const Box all = {0, 0, 640, 480};
     EXPECT_LT(countWhere(after, all, isWater), countWhere(before, all, isWater));
@@ -229,15 +242,17 @@ TEST_F(ViewerSceneTest, HoldingQFliesTowardTheIsland) {
 
 TEST_F(ViewerSceneTest, TheCampfireChangesFromOneStepToTheNextWhileTheRestStays) {
     start(1024, 768);
-    std::vector<Picture> shots;
-    for (int i = 0; i < 8; ++i) {
-        shots.push_back(grab());
-        sleepMs(130);
-    }
-    int changes = 0;
-    for (size_t i = 1; i < shots.size(); ++i) {
-        EXPECT_LT(changedFraction(shots[0], shots[i], kCampfire, false), 0.001) << "shot " << i;
-        changes += changedFraction(shots[i - 1], shots[i], kCampfire, true) > 0.005;
+    // Shots come faster than the fire's steps, so a step shows as a change between two
+    // of them however slowly frames come on a loaded machine.
+    const Picture first = grab();
+    Picture       last  = first;
+    int           changes = 0;
+    for (int shot = 0; shot < 100 && changes < 5; ++shot) {
+        sleepMs(40);
+        const Picture next = grab();
+        EXPECT_LT(changedFraction(first, next, kCampfire, false), 0.001) << "shot " << shot;
+        changes += changedFraction(last, next, kCampfire, true) > 0.005;
+        last = next;
     }
     EXPECT_GE(changes, 5);
 }
@@ -245,36 +260,55 @@ TEST_F(ViewerSceneTest, TheCampfireChangesFromOneStepToTheNextWhileTheRestStays)
 TEST_F(ViewerSceneTest, AfterF1TheFlightStartsAgainFromTheStartingPose) {
     start(640, 480);
     const Picture atStart = grab();
-    ASSERT_TRUE(SendKeyDown(server_, window_.id, "q"));
-    ASSERT_TRUE(SendKeyDown(server_, window_.id, "Left"));
-    sleepMs(1000);
-    ASSERT_TRUE(SendKeyUp(server_, window_.id, "Left"));
-    ASSERT_TRUE(SendKeyUp(server_, window_.id, "q"));
-    ASSERT_GT(changedFraction(atStart, grab(), kCampfire, false), 0.2);
+    ASSERT_TRUE(holdUntilMoved({"q", "Left"}, atStart)) << viewer_.Output();
 
     toggle();
     ASSERT_TRUE(waitForScene()) << viewer_.Output();
-    sleepMs(300);
-    EXPECT_LT(changedFraction(atStart, grab(), kCampfire, false), 0.01);
+    // The rebuilt scene stands still at the starting pose: the view settles on the
+    // first picture, which a flight that went on would leave behind.
+    bool same = false;
+    for (int i = 0; i < 100 && !same; ++i) {
+        same = changedFraction(atStart, grab(), kCampfire, false) < 0.01;
+        if (!same) sleepMs(50);
+    }
+    EXPECT_TRUE(same);
 }
 
-TEST_F(ViewerSceneTest, FiftyF1RebuildsLeaveMemoryWhereItWas) {
+TEST_F(ViewerSceneTest, F1RebuildsLeaveMemoryWhereItWas) {
+    // AddressSanitizer holds freed memory back in a quarantine of up to 256 MB, which
+    // swings the resident size by tens of megabytes from one stretch to the next. The
+    // quarantine only serves to catch use after free, which the other cases do.
+    const char* options = std::getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(options ? options : "") + ":quarantine_size_mb=1").c_str(), 1);
     start(640, 480);
     const pid_t pid = viewerPid();
     ASSERT_GT(pid, 0);
-    for (int i = 0; i < 10; ++i) ASSERT_NO_FATAL_FAILURE(toggle());
+    for (int i = 0; i < 8; ++i) ASSERT_NO_FATAL_FAILURE(toggle());
     ASSERT_TRUE(waitForScene());
-    const long   settled = residentKilobytes(pid);
-    const size_t fds     = openDescriptors(pid);
-    for (int i = 0; i < 50; ++i) ASSERT_NO_FATAL_FAILURE(toggle()) << "toggle " << i;
-    ASSERT_TRUE(waitForScene());
-    // One set of the nine textures alone is over 2 MB, so keeping what a rebuild makes
-    // would add over 100 MB; the margin leaves room for the sanitizer's quarantine of
-    // freed memory.
-    const long grown = residentKilobytes(pid) - settled;
-    RecordProperty("rss_growth_kb", std::to_string(grown));
-    EXPECT_LT(grown, 40 * 1024);
+    const size_t fds = openDescriptors(pid);
+    // A rebuild that keeps what it made (the decoded pictures alone are 1.2 MB, the GL
+    // textures more) grows every stretch of ten rebuilds by 12 MB or more. The
+    // allocator and the driver grow too, now and then and by tens of megabytes, but in
+    // one stretch, not in all of them: only growth in every stretch is a leak.
+    constexpr int kStretches = 4, kRebuilds = 10;
+    std::vector<long> resident = {residentKilobytes(pid)};
+    for (int s = 0; s < kStretches; ++s) {
+        for (int i = 0; i < kRebuilds; ++i) ASSERT_NO_FATAL_FAILURE(toggle()) << "stretch " << s << ", toggle " << i;
+        ASSERT_TRUE(waitForScene());
+        resident.push_back(residentKilobytes(pid));
+    }
+    long        least = LONG_MAX;
+    std::string growth;
+    for (int s = 0; s < kStretches; ++s) {
+        least = std::min(least, resident[s + 1] - resident[s]);
+        growth += std::to_string(resident[s + 1] - resident[s]) + " ";
+    }
+    RecordProperty("rss_growth_kb_per_stretch", growth);
+    EXPECT_LT(least, 6 * 1024) << "every stretch grew (KB): " << growth;
     EXPECT_LE(openDescriptors(pid), fds + 2);
+    // The sanitized build's leak check runs at exit and fails the status.
+    ASSERT_TRUE(SendKeys(server_, window_.id, {"Escape"}));
+    EXPECT_EQ(viewer_.WaitForExit(kWaitMs), 0) << viewer_.Output();
 }
 
 }  // namespace
