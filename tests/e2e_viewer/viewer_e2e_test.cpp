@@ -1,6 +1,6 @@
 // viewer_e2e_test.cpp — the complete viewer under Xvfb with the real textures: what the
 // first frame shows, flying with Q, the campfire's 100 ms steps, F1 starting the flight
-// again, and memory over many rebuilds.
+// again, memory over many rebuilds, and the installed launcher.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -102,15 +102,29 @@ size_t openDescriptors(pid_t pid) {
     return n;
 }
 
+// The island in the middle of the starting view is textured, not one flat colour (as
+// it is drawn when the texture files are missing).
+void expectTexturedIsland(const Picture& p) {
+    // The stream crosses this box, so some water colour belongs in it.
+    const Box island = {240, 260, 200, 50};
+    EXPECT_LT(countWhere(p, island, isSky) + countWhere(p, island, isWater), 200u * 50 / 3);
+    EXPECT_GT(distinctColours(p, island), 200u);
+}
+
 class ViewerSceneTest : public ::testing::Test {
 protected:
+    // The viewer in a folder of its own with the nine textures.
     void start(int screenWidth, int screenHeight) {
-        std::string error;
-        ASSERT_TRUE(server_.Start(screenWidth, screenHeight, 24, &error)) << error;
         workDir_ = MakeTempDir();
         for (const auto& entry : fs::directory_iterator(ISLAND_TEXTURE_DIR))
             if (entry.path().extension() == ".bmp") fs::copy_file(entry.path(), fs::path(workDir_) / entry.path().filename());
-        ASSERT_TRUE(viewer_.Start(ISLAND_VIEWER, workDir_, server_.DisplayName(), &error)) << error;
+        launch(screenWidth, screenHeight, ISLAND_VIEWER, workDir_);
+    }
+
+    void launch(int screenWidth, int screenHeight, const std::string& program, const std::string& folder) {
+        std::string error;
+        ASSERT_TRUE(server_.Start(screenWidth, screenHeight, 24, &error)) << error;
+        ASSERT_TRUE(viewer_.Start(program, folder, server_.DisplayName(), &error)) << error;
         ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &window_)) << viewer_.Output();
         ASSERT_TRUE(ReadClientGeometry(server_, window_.id, &window_));
         ASSERT_TRUE(waitForScene()) << "no island drawn\n" << viewer_.Output();
@@ -122,6 +136,7 @@ protected:
             if (viewer_.WaitForExit(kWaitMs) == -1) viewer_.Kill();
         }
         if (!workDir_.empty()) fs::remove_all(workDir_);
+        if (!prefix_.empty()) fs::remove_all(prefix_);
     }
 
     Picture grab() {
@@ -209,7 +224,8 @@ protected:
     XvfbServer  server_;
     ProgramRun  viewer_;
     WindowInfo  window_;
-    std::string workDir_;
+    std::string workDir_;   // removed with its files at the end
+    std::string prefix_;    // likewise
     bool        fullscreen_ = false;
 };
 
@@ -223,10 +239,23 @@ TEST_F(ViewerSceneTest, TheFirstFrameShowsSkyWaterAndATexturedIsland) {
     EXPECT_GT(countWhere(p, {0, 0, 640, 150}, isSky), 640u * 150 * 95 / 100);
     EXPECT_GT(countWhere(p, {0, 400, 80, 80}, isWater), 80u * 80 * 9 / 10);
     EXPECT_GT(countWhere(p, {560, 400, 80, 80}, isWater), 80u * 80 * 9 / 10);
-    // The stream crosses this box, so some water colour belongs in it.
-    const Box island = {240, 260, 200, 50};
-    EXPECT_LT(countWhere(p, island, isSky) + countWhere(p, island, isWater), 200u * 50 / 3);
-    EXPECT_GT(distinctColours(p, island), 200u);
+    expectTexturedIsland(p);
+}
+
+TEST_F(ViewerSceneTest, TheInstalledLauncherStartedFromTheRootOpensTheTexturedIsland) {
+    prefix_ = MakeTempDir();
+    const std::string install = "cmake --install '" ISLAND_BINARY_DIR "' --prefix '" + prefix_ + "' >/dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    // The menu entry is valid and starts the launcher, from wherever the menu runs it.
+    const std::string entry = prefix_ + "/share/applications/island.desktop";
+    EXPECT_EQ(std::system(("desktop-file-validate '" + entry + "'").c_str()), 0);
+    std::ifstream in(entry);
+    std::string   line, exec;
+    while (std::getline(in, line))
+        if (line.rfind("Exec=", 0) == 0) exec = line.substr(5);
+    ASSERT_EQ(exec, prefix_ + "/bin/island");
+    launch(1024, 768, exec, "/");
+    expectTexturedIsland(grab());
 }
 
 TEST_F(ViewerSceneTest, HoldingQFliesTowardTheIsland) {
