@@ -10,11 +10,16 @@
 #include "platform/platform.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +34,9 @@ struct PlatDeviceRec {
 struct PlatWindowRec {
     SDL_Window*        sdl        = nullptr;
     uint32_t           id         = 0;
+    unsigned long      xid        = 0;       // the X11 window, where X11 is the driver
+    bool               gone       = false;   // destroyed by another client
+    bool               closeQueued = false;
     WindowProc         proc       = nullptr;
     bool               decorated  = false;
     bool               fullscreen = false;   // holds a changed display mode
@@ -81,9 +89,65 @@ struct SdlLayer {
     FrameSize frame;
 
     int cursorCount = 0;
+
+    // X11 windows that another client destroyed; errors about them can arrive late.
+    std::vector<unsigned long> goneWindows;
 };
 
 SdlLayer layer;
+
+using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
+using XSyncFn         = int (*)(Display*, int);
+XErrorHandlerFn sdlXErrorHandler = nullptr;
+XSyncFn         syncX            = nullptr;
+Display*        xDisplay         = nullptr;
+
+// A window destroyed by another client (a task manager, `xdotool windowclose`) turns
+// every later request on it, the buffer swap among them, into an X error. SDL's own
+// handler answers any error by restoring the display mode from inside the handler,
+// where Xlib can no longer deliver the reply it waits for: the program would hang for
+// good, still in the changed mode. An error about one of our windows means only that
+// it is gone, so the program closes it as if its close button had been pressed. While
+// it closes, SDL still looks the vanished window's tree up and trips over windows that
+// were never there; those errors mean the same and are let pass too.
+int HandleXError(Display* display, XErrorEvent* error) {
+    constexpr unsigned char kBadWindow = 3, kBadDrawable = 9;
+    for (const auto& w : layer.windows) {
+        if (w->xid != 0 && w->xid == error->resourceid) {
+            if (!w->gone) layer.goneWindows.push_back(w->xid);
+            w->gone = true;
+            return 0;
+        }
+    }
+    const bool missingWindow = error->error_code == kBadWindow || error->error_code == kBadDrawable;
+    if (!layer.goneWindows.empty() && missingWindow) return 0;
+    return sdlXErrorHandler ? sdlXErrorHandler(display, error) : 0;
+}
+
+// SDL's X11 driver has Xlib loaded by the time it is running; the handler is set
+// through it rather than by linking Xlib into the program.
+void InstallXErrorHandler() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::string(driver) != "x11") return;
+    using SetHandlerFn = XErrorHandlerFn (*)(XErrorHandlerFn);
+    auto setHandler = reinterpret_cast<SetHandlerFn>(dlsym(RTLD_DEFAULT, "XSetErrorHandler"));
+    if (setHandler) sdlXErrorHandler = setHandler(HandleXError);
+    syncX = reinterpret_cast<XSyncFn>(dlsym(RTLD_DEFAULT, "XSync"));
+}
+
+unsigned long X11WindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    xDisplay = info.info.x11.display;
+    return info.info.x11.window;
+}
+
+// Destroying a vanished window fails too, and the error comes with the next round trip,
+// which may be SDL's own last one at exit, after our handler has been taken down.
+void SettleXErrors() {
+    if (syncX && xDisplay) syncX(xDisplay, 0);
+}
 
 // Real displays only: without one SDL would quietly pick an invisible driver and the
 // program would run with nobody able to see it.
@@ -100,6 +164,7 @@ bool EnsureVideo() {
         return false;
     }
     std::atexit(SDL_Quit);
+    InstallXErrorHandler();
     layer.videoReady = true;
     return true;
 }
@@ -195,6 +260,62 @@ void DropModeHolder() {
     layer.modeHolder = nullptr;
 }
 
+// A changed display mode ends with the process on the platform this design comes from;
+// an X server keeps it. So while the mode is changed, a fatal signal first brings the
+// default mode back, then the process dies of that signal as it would have (through
+// whatever handler was there before, a sanitizer's say). SIGKILL cannot be caught.
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction previousFatalActions[std::size(kFatalSignals)];
+bool             fatalGuardInstalled = false;
+volatile sig_atomic_t fatalSignal    = 0;
+
+void LeaveDisplayMode();
+
+void RemoveFatalSignalGuard() {
+    if (!fatalGuardInstalled) return;
+    for (size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], &previousFatalActions[i], nullptr);
+    fatalGuardInstalled = false;
+}
+
+// The restore did not finish (the crash may have left Xlib's lock held): die anyway.
+void DieOfFatalSignal(int) {
+    const int sig = fatalSignal;
+    signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
+    _exit(128 + sig);
+}
+
+void RestoreModeOnFatalSignal(int sig, siginfo_t* info, void*) {
+    fatalSignal = sig;
+    signal(SIGALRM, DieOfFatalSignal);
+    alarm(3);
+    // Not async-signal-safe, but the process is dying and the desktop is at stake.
+    LeaveDisplayMode();   // also puts the previous handlers back
+    alarm(0);
+    // A fault raised by an instruction comes again when the handler returns, now to the
+    // previous handler, with its true context; a sent signal must be sent again.
+    if (info && info->si_code > 0 && sig != SIGABRT) return;
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
+}
+
+void InstallFatalSignalGuard() {
+    if (fatalGuardInstalled) return;
+    struct sigaction action {};
+    action.sa_sigaction = RestoreModeOnFatalSignal;
+    action.sa_flags     = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], &action, &previousFatalActions[i]);
+    fatalGuardInstalled = true;
+}
+
 int32_t EnterDisplayMode(const DisplayMode& request) {
     if (!(request.fields & DM_PELSWIDTH) || !(request.fields & DM_PELSHEIGHT)) return DISP_CHANGE_BADMODE;
     const int display = DisplayAtOrigin();
@@ -220,6 +341,7 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
         return DISP_CHANGE_BADMODE;
     }
     layer.modeHolder = holder;
+    InstallFatalSignalGuard();
     return DISP_CHANGE_SUCCESSFUL;
 }
 
@@ -230,6 +352,7 @@ void LeaveDisplayMode() {
         SDL_SetWindowFullscreen(w->sdl, 0);
         w->fullscreen = false;
     }
+    RemoveFatalSignalGuard();
 }
 
 // Virtual-key codes by the key's symbol, so that letters follow the keyboard layout;
@@ -379,6 +502,12 @@ void PumpEvents() {
             break;
         }
     }
+    for (const auto& w : layer.windows) {
+        if (w->gone && !w->closeQueued) {
+            Queue(w.get(), WM_CLOSE, 0, 0);
+            w->closeQueued = true;
+        }
+    }
 }
 
 // Ticks that fell due while the program was busy become one message, not a backlog.
@@ -476,6 +605,7 @@ WindowHandle PlatCreateWindow(uint32_t, const char* className, const char* title
     auto record           = std::make_unique<PlatWindowRec>();
     record->sdl           = sdlWindow;
     record->id            = SDL_GetWindowID(sdlWindow);
+    record->xid           = X11WindowOf(sdlWindow);
     record->proc          = layer.classProc;
     record->decorated     = decorated;
     record->fullscreen    = fullscreen;
@@ -527,6 +657,7 @@ int PlatDestroyWindow(WindowHandle handle) {
     if (!window) return 0;
     window->proc(handle, WM_DESTROY, 0, 0);
     SDL_DestroyWindow(window->sdl);
+    if (window->gone) SettleXErrors();
     std::erase_if(layer.timers, [handle](const Timer& t) { return t.window == handle; });
     std::erase_if(layer.queue, [handle](const PlatMessage& m) { return m.window == handle; });
     if (layer.focus == handle) layer.focus = nullptr;
@@ -673,7 +804,8 @@ int PlatDeleteContext(GLContextHandle context) {
 int PlatSwapBuffers(DeviceContextHandle dc) {
     PlatWindowRec* window = FindDevice(dc);
     if (!window) return 0;
-    SDL_GL_SwapWindow(window->sdl);
+    // A window that is gone has nowhere to show the picture; its close is on the way.
+    if (!window->gone) SDL_GL_SwapWindow(window->sdl);
     return 1;
 }
 
@@ -700,7 +832,9 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
 
     const int32_t unanswered = question ? IDNO : IDOK;
     int           pressed    = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    // Without a display no box can be shown, yet SDL may still hand the box to a dialog
+    // helper that fails quietly and report it answered; the message would reach nobody.
+    if (!layer.videoReady || SDL_ShowMessageBox(&box, &pressed) != 0) {
         std::fprintf(stderr, "%s: %s\n", box.title, box.message);
         return unanswered;
     }

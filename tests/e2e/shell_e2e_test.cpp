@@ -1,11 +1,16 @@
 // shell_e2e_test.cpp — the real viewer under Xvfb: the first window, the ways the
 // program ends and their exit status, and the F1 rebuild with and without the
-// fullscreen question. Nothing here depends on what is drawn.
+// fullscreen question; on Xorg, the real display mode through all of these and
+// through a crash. Nothing here depends on what is drawn.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 
 #include "tests/e2e/xvfb_harness.h"
 
@@ -30,7 +35,13 @@ protected:
     void StartOnScreen(int width, int height) {
         std::string error;
         ASSERT_TRUE(server_.Start(width, height, 24, &error)) << error;
-        workDir_ = MakeTempDir();
+        StartViewer();
+    }
+
+    // Another run of the viewer on the server already up.
+    void StartViewer() {
+        std::string error;
+        if (workDir_.empty()) workDir_ = MakeTempDir();
         ASSERT_TRUE(viewer_.Start(ISLAND_VIEWER, workDir_, server_.DisplayName(), &error)) << error;
         ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &first_)) << viewer_.Output();
     }
@@ -182,15 +193,99 @@ TEST_F(ViewerTest, FullscreenOnAScreenOfThatSizeNeedsNoQuestion) {
     EXPECT_EQ(EndStatusAfter(windowed.id, {"Escape"}), 0) << viewer_.Output();
 }
 
+// Xorg with the dummy driver changes modes for real, as a desktop's server does.
+class XorgViewerTest : public ViewerTest {
+protected:
+    void SetUp() override {
+        std::string why;
+        if (!XvfbServer::XorgAvailable(&why)) GTEST_SKIP() << why;
+        // A sanitized viewer would report a SIGSEGV and exit rather than die of it.
+        const char* options = std::getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS", (std::string(options ? options : "") + ":handle_segv=0").c_str(), 1);
+        ASSERT_TRUE(server_.StartXorg(ISLAND_XORG_CONFIG, &why)) << why;
+        ASSERT_EQ(CurrentMode(server_), "1024x768");
+    }
+
+    // F1 from the first window, until the fullscreen one shows with the mode changed.
+    void EnterFullscreen(WindowInfo* fullscreen) {
+        ASSERT_NO_FATAL_FAILURE(StartViewer());
+        ASSERT_TRUE(PressUntilWindow(first_.id, "F1", kToggleTitle, fullscreen)) << viewer_.Output();
+        ExpectClientAtOrigin(*fullscreen);
+        EXPECT_FALSE(IsDecorated(server_, fullscreen->id));
+        EXPECT_EQ(CurrentMode(server_), "640x480");
+    }
+};
+
+TEST_F(XorgViewerTest, F1SwitchesTheRealModeAndF1AgainSwitchesItBack) {
+    WindowInfo fullscreen;
+    ASSERT_NO_FATAL_FAILURE(EnterFullscreen(&fullscreen));
+    WindowInfo windowed;
+    bool       back = false;
+    for (int waited = 0; waited < kWaitMs && !back; waited += 5000) {
+        SendKeys(server_, fullscreen.id, {"F1"});
+        for (int i = 0; i < 50 && !back; ++i) {
+            back = CurrentMode(server_) == "1024x768" && WaitForWindow(server_, kToggleTitle, 100, &windowed) &&
+                   IsDecorated(server_, windowed.id);
+        }
+    }
+    ASSERT_TRUE(back) << viewer_.Output();
+    EXPECT_EQ(EndStatusAfter(windowed.id, {"Escape"}), 0) << viewer_.Output();
+    EXPECT_EQ(CurrentMode(server_), "1024x768");
+}
+
+TEST_F(XorgViewerTest, EveryWayOutOfFullscreenBringsTheDesktopModeBack) {
+    struct Ending {
+        const char* name;
+        int         status;
+    };
+    // A crash dies of its signal, as it would have; everything else ends with 0.
+    for (const Ending& ending : {Ending{"Esc", 0}, Ending{"close", 0}, Ending{"SIGTERM", 0},
+                                 Ending{"destroyed by another client", 0}, Ending{"SIGSEGV", 128 + SIGSEGV},
+                                 Ending{"SIGABRT", 128 + SIGABRT}}) {
+        SCOPED_TRACE(ending.name);
+        WindowInfo fullscreen;
+        ASSERT_NO_FATAL_FAILURE(EnterFullscreen(&fullscreen));
+        const std::string name = ending.name;
+        int               status;
+        if (name == "Esc") {
+            status = EndStatusAfter(fullscreen.id, {"Escape"});
+        } else {
+            if (name == "close") ClosePolitely(server_, fullscreen.id);
+            if (name == "SIGTERM") viewer_.Terminate();
+            if (name == "destroyed by another client") DestroyFromOutside(server_, fullscreen.id);
+            if (name == "SIGSEGV") viewer_.Signal(SIGSEGV);
+            if (name == "SIGABRT") viewer_.Signal(SIGABRT);
+            status = EndStatus();
+        }
+        EXPECT_EQ(status, ending.status) << viewer_.Output();
+        EXPECT_EQ(CurrentMode(server_), "1024x768");
+    }
+}
+
+// Where no box can be shown the message goes to stderr, also with a dialog helper on
+// the path that fails quietly, as zenity does with no display.
 TEST(ViewerWithoutDisplay, FailsWithStatusOneAndTellsStderr) {
-    ProgramRun        viewer;
-    std::string       error;
-    const std::string workDir = MakeTempDir();
-    ASSERT_TRUE(viewer.Start(ISLAND_VIEWER, workDir, "", &error)) << error;
-    const int status = viewer.WaitForExit(kWaitMs);
-    if (status == -1) viewer.Kill();
-    rmdir(workDir.c_str());
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(viewer.Output().find("ERROR: Failed To Register The Window Class."), std::string::npos)
-        << viewer.Output();
+    const std::string helpers = MakeTempDir();
+    {
+        std::ofstream zenity(helpers + "/zenity");
+        zenity << "#!/bin/sh\necho 'Gtk-WARNING **: cannot open display:' >&2\nexit 1\n";
+    }
+    ASSERT_EQ(chmod((helpers + "/zenity").c_str(), 0755), 0);
+    const std::string plainPath = std::getenv("PATH");
+    for (const std::string& path : {plainPath, helpers + ":" + plainPath}) {
+        SCOPED_TRACE("PATH=" + path);
+        setenv("PATH", path.c_str(), 1);
+        ProgramRun        viewer;
+        std::string       error;
+        const std::string workDir = MakeTempDir();
+        ASSERT_TRUE(viewer.Start(ISLAND_VIEWER, workDir, "", &error)) << error;
+        const int status = viewer.WaitForExit(kWaitMs);
+        if (status == -1) viewer.Kill();
+        rmdir(workDir.c_str());
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(viewer.Output().find("ERROR: Failed To Register The Window Class."), std::string::npos)
+            << viewer.Output();
+    }
+    unlink((helpers + "/zenity").c_str());
+    rmdir(helpers.c_str());
 }

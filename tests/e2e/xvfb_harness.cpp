@@ -127,12 +127,49 @@ bool SendWithFocus(const XvfbServer& server, XWindow window, const std::string& 
 XvfbServer::~XvfbServer() { Stop(); }
 
 bool XvfbServer::Start(int width, int height, int depth, std::string* error) {
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    return Launch({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp"}, error);
+}
+
+namespace {
+constexpr char kDummyDriver[] = "/usr/lib/xorg/modules/drivers/dummy_drv.so";
+}
+
+bool XvfbServer::XorgAvailable(std::string* why) {
+    if (geteuid() != 0) {
+        *why = "Xorg with the dummy driver needs root";
+        return false;
+    }
+    if (access(kDummyDriver, R_OK) != 0 || system("command -v Xorg >/dev/null") != 0) {
+        *why = "no Xorg with the dummy driver (xserver-xorg-core, xserver-xorg-video-dummy)";
+        return false;
+    }
+    return true;
+}
+
+bool XvfbServer::StartXorg(const std::string& configFile, std::string* error) {
+    // Xorg keeps the previous log as NAME.old: a name of our own keeps both ours.
+    char log[] = "/tmp/island-xorg-XXXXXX";
+    const int fd = mkstemp(log);
+    if (fd < 0) {
+        *error = "no log file";
+        return false;
+    }
+    close(fd);
+    logFile_ = log;
+    // An empty configuration folder keeps the machine's own snippets out.
+    return Launch({"Xorg", "-config", configFile, "-configdir", logFile_ + ".d", "-logfile", logFile_, "-noreset",
+                   "-nolisten", "tcp"},
+                  error);
+}
+
+bool XvfbServer::Launch(std::vector<std::string> argv, std::string* error) {
     int fds[2];
     if (pipe(fds) != 0) {
         *error = "pipe failed";
         return false;
     }
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    argv.insert(argv.begin() + 1, {"-displayfd", std::to_string(fds[1])});
     pid_ = fork();
     if (pid_ < 0) {
         *error = "fork failed";
@@ -145,14 +182,15 @@ bool XvfbServer::Start(int width, int height, int depth, std::string* error) {
             dup2(devNull, STDOUT_FILENO);
             dup2(devNull, STDERR_FILENO);
         }
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
         _exit(127);
     }
     close(fds[1]);
 
-    // Xvfb writes the display number it took, then a newline, once it accepts clients.
+    // The server writes the display number it took, then a newline, once it accepts clients.
     std::string number;
     const auto  deadline = Clock::now() + std::chrono::seconds(10);
     while (number.find('\n') == std::string::npos && Clock::now() < deadline) {
@@ -167,7 +205,7 @@ bool XvfbServer::Start(int width, int height, int depth, std::string* error) {
     }
     close(fds[0]);
     if (number.find('\n') == std::string::npos) {
-        *error = "Xvfb did not start";
+        *error = argv[0] + " did not start";
         Stop();
         return false;
     }
@@ -197,6 +235,11 @@ void XvfbServer::Stop() {
         }
     }
     pid_ = -1;
+    if (!logFile_.empty()) {
+        unlink(logFile_.c_str());
+        unlink((logFile_ + ".old").c_str());
+    }
+    logFile_.clear();
 }
 
 ProgramRun::~ProgramRun() {
@@ -209,6 +252,9 @@ ProgramRun::~ProgramRun() {
 
 bool ProgramRun::Start(const std::string& binary, const std::string& workDir, const std::string& displayName,
                        std::string* error) {
+    if (Running()) return false;
+    if (!outputPath_.empty()) unlink(outputPath_.c_str());
+    status_     = -1;
     char path[] = "/tmp/island-e2e-output-XXXXXX";
     const int output = mkstemp(path);
     if (output < 0) {
@@ -255,8 +301,10 @@ int ProgramRun::WaitForExit(int timeoutMs) {
 
 bool ProgramRun::Running() { return pid_ > 0 && status_ == -1 && WaitForExit(0) == -1; }
 
-void ProgramRun::Terminate() {
-    if (Running()) kill(pid_, SIGTERM);
+void ProgramRun::Terminate() { Signal(SIGTERM); }
+
+void ProgramRun::Signal(int sig) {
+    if (Running()) kill(pid_, sig);
 }
 
 void ProgramRun::Kill() {
@@ -359,6 +407,31 @@ bool ClosePolitely(const XvfbServer& server, XWindow window) {
     const bool sent            = XSendEvent(display, window, False, NoEventMask, &event) != 0;
     XSync(display, False);
     return sent;
+}
+
+bool DestroyFromOutside(const XvfbServer& server, XWindow window) {
+    Display* display = Dpy(server);
+    if (!display) return false;
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    return true;
+}
+
+std::string CurrentMode(const XvfbServer& server) {
+    const std::string command = "DISPLAY=" + server.DisplayName() + " timeout 10 xrandr --current 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return {};
+    // A mode line reads "   640x480     59.95*"; the star marks the current one.
+    char        line[256];
+    std::string mode;
+    while (fgets(line, sizeof line, pipe)) {
+        std::istringstream fields(line);
+        std::string        size, rate;
+        fields >> size >> rate;
+        if (line[0] == ' ' && rate.find('*') != std::string::npos) mode = size;
+    }
+    pclose(pipe);
+    return mode;
 }
 
 std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* height) {

@@ -1,5 +1,5 @@
 // xvfb_harness.h — driving the real viewer on a private X server: start Xvfb at a
-// given screen size, start the program with its output captured, find its windows
+// given screen size (or Xorg with the dummy driver, for real mode changes), start the program with its output captured, find its windows
 // and SDL's message boxes, press keys with xdotool, close politely, grab the screen,
 // and wait (always bounded) for the program to end.
 #pragma once
@@ -24,15 +24,27 @@ public:
     // Starts a server with one screen of width x height x depth on a free display
     // number and connects to it. False (and `error`) when it is not up within 10 s.
     bool Start(int width, int height, int depth, std::string* error);
+
+    // Starts Xorg with the dummy video driver and `configFile` instead: a real server
+    // that changes display modes through RandR, as a desktop's does. Needs root.
+    bool StartXorg(const std::string& configFile, std::string* error);
+
+    // Whether StartXorg can work here; if not, `why`.
+    static bool XorgAvailable(std::string* why);
+
     void Stop();
 
     const std::string& DisplayName() const { return displayName_; }
     void*              Connection() const { return connection_; }   // the Xlib Display
 
 private:
+    // Runs `argv` with "-displayfd N" added and connects to the display it reports.
+    bool Launch(std::vector<std::string> argv, std::string* error);
+
     pid_t       pid_        = -1;
     void*       connection_ = nullptr;
     std::string displayName_;
+    std::string logFile_;
 };
 
 class ProgramRun {
@@ -43,7 +55,8 @@ public:
     ~ProgramRun();   // a program still running is killed
 
     // Starts `binary` in `workDir` on `displayName` (empty: with no display at all),
-    // in a process group of its own, with stdout and stderr captured together.
+    // in a process group of its own, with stdout and stderr captured together. A run
+    // that ended may be started again.
     bool Start(const std::string& binary, const std::string& workDir, const std::string& displayName,
                std::string* error);
 
@@ -52,6 +65,7 @@ public:
     int WaitForExit(int timeoutMs);
 
     void Terminate();   // SIGTERM to the program
+    void Signal(int sig);
     void Kill();        // SIGKILL to its whole group (its message boxes run in a child)
     bool Running();
     std::string Output() const;
@@ -95,6 +109,12 @@ bool SendKeyUp(const XvfbServer& server, XWindow window, const std::string& key)
 
 // The close button's request: a WM_DELETE_WINDOW client message.
 bool ClosePolitely(const XvfbServer& server, XWindow window);
+
+// Destroys the window from this client, as a task manager or `xdotool windowclose` does.
+bool DestroyFromOutside(const XvfbServer& server, XWindow window);
+
+// The display's current mode as RandR reports it ("1024x768"), or "" if none.
+std::string CurrentMode(const XvfbServer& server);
 
 // The whole screen as packed RGB, top row first.
 std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* height);
