@@ -135,6 +135,11 @@ void InstallXErrorHandler() {
     syncX = reinterpret_cast<XSyncFn>(dlsym(RTLD_DEFAULT, "XSync"));
 }
 
+bool OnWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::string(driver) == "wayland";
+}
+
 unsigned long X11WindowOf(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -159,6 +164,12 @@ bool EnsureVideo() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kRealVideoDrivers, SDL_HINT_OVERRIDE);
     // Closing the window is the program's own decision (a close message), not SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // With libdecor drawing the decorations, SDL 2.26 on Wayland crashes in the first
+    // event dispatch after a window that has shown GL frames is destroyed and another
+    // made, which every F1 does: libdecor still reports to the freed window. Without
+    // it, compositors that offer server-side decorations still draw them; the others
+    // (GNOME, weston) show the window without a frame.
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         layer.videoFailed = true;
         return false;
@@ -255,6 +266,19 @@ bool FindExactMode(int display, const DisplayMode& request, SDL_DisplayMode* fou
     return any;
 }
 
+
+// On Wayland no client changes the output's mode: the compositor shows the fullscreen
+// window's drawable of the mode's size scaled to the whole output, which is the
+// picture a mode change is there to give. Elsewhere the display itself must have it.
+bool ModeInForce(SDL_Window* holder, int display, const SDL_DisplayMode& mode) {
+    SDL_DisplayMode current;
+    if (OnWayland()) {
+        return (SDL_GetWindowFlags(holder) & SDL_WINDOW_FULLSCREEN) && SDL_GetWindowDisplayMode(holder, &current) == 0 &&
+               current.w == mode.w && current.h == mode.h;
+    }
+    return SDL_GetCurrentDisplayMode(display, &current) == 0 && current.w == mode.w && current.h == mode.h;
+}
+
 void DropModeHolder() {
     if (layer.modeHolder) SDL_DestroyWindow(layer.modeHolder);
     layer.modeHolder = nullptr;
@@ -265,9 +289,10 @@ void DropModeHolder() {
 // default mode back, then the process dies of that signal as it would have (through
 // whatever handler was there before, a sanitizer's say). SIGKILL cannot be caught.
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
-struct sigaction previousFatalActions[std::size(kFatalSignals)];
-bool             fatalGuardInstalled = false;
-volatile sig_atomic_t fatalSignal    = 0;
+struct sigaction      previousFatalActions[std::size(kFatalSignals)];
+bool                  fatalGuardInstalled = false;
+volatile sig_atomic_t fatalSignal         = 0;
+volatile sig_atomic_t deferredSignal      = 0;   // sent by another process, not yet acted on
 
 void LeaveDisplayMode();
 
@@ -277,19 +302,29 @@ void RemoveFatalSignalGuard() {
     fatalGuardInstalled = false;
 }
 
-// The restore did not finish (the crash may have left Xlib's lock held): die anyway.
-void DieOfFatalSignal(int) {
-    const int sig = fatalSignal;
-    signal(sig, SIG_DFL);
+void RaiseUnblocked(int sig) {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
     sigprocmask(SIG_UNBLOCK, &set, nullptr);
     raise(sig);
-    _exit(128 + sig);
+}
+
+// The restore did not finish (the crash may have left Xlib's lock held): die anyway.
+void DieOfFatalSignal(int) {
+    signal(fatalSignal, SIG_DFL);
+    RaiseUnblocked(fatalSignal);
+    _exit(128 + fatalSignal);
 }
 
 void RestoreModeOnFatalSignal(int sig, siginfo_t* info, void*) {
+    // A signal sent by another process (kill -SEGV) finds the program sound, perhaps in
+    // the middle of an X request that the restore must not cut into: it is acted on
+    // at the next message poll instead, with the same outcome.
+    if (info && info->si_code <= 0 && info->si_pid != getpid()) {
+        deferredSignal = sig;
+        return;
+    }
     fatalSignal = sig;
     signal(SIGALRM, DieOfFatalSignal);
     alarm(3);
@@ -297,13 +332,16 @@ void RestoreModeOnFatalSignal(int sig, siginfo_t* info, void*) {
     LeaveDisplayMode();   // also puts the previous handlers back
     alarm(0);
     // A fault raised by an instruction comes again when the handler returns, now to the
-    // previous handler, with its true context; a sent signal must be sent again.
-    if (info && info->si_code > 0 && sig != SIGABRT) return;
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, sig);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);
-    raise(sig);
+    // previous handler, with its true context; a raised signal must be raised again.
+    if (info && info->si_code > 0) return;
+    RaiseUnblocked(sig);
+}
+
+void DieOfDeferredSignal() {
+    const int sig = deferredSignal;
+    LeaveDisplayMode();
+    RaiseUnblocked(sig);
+    _exit(128 + sig);
 }
 
 void InstallFatalSignalGuard() {
@@ -334,9 +372,7 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
         return DISP_CHANGE_FAILED;
     }
     SDL_ShowWindow(holder);
-
-    SDL_DisplayMode current;
-    if (SDL_GetCurrentDisplayMode(display, &current) != 0 || current.w != mode.w || current.h != mode.h) {
+    if (!ModeInForce(holder, display, mode)) {
         SDL_DestroyWindow(holder);
         return DISP_CHANGE_BADMODE;
     }
@@ -666,6 +702,7 @@ int PlatDestroyWindow(WindowHandle handle) {
 }
 
 int PlatPeekMessage(PlatMessage* message) {
+    if (deferredSignal) DieOfDeferredSignal();
     if (layer.videoReady) PumpEvents();
     QueueDueTimers();
     if (layer.queue.empty()) return 0;

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -72,10 +74,14 @@ bool RunTool(const XvfbServer& server, const std::vector<std::string>& args) {
     return status == 0;
 }
 
-// The window's name in whichever encoding it was stored (SDL stores UTF-8).
+// The window's name in whichever encoding it was stored (SDL stores UTF-8); some
+// clients (weston) set only the newer _NET_WM_NAME.
 std::string WindowName(Display* display, Window window) {
     XTextProperty name{};
-    if (!XGetWMName(display, window, &name) || !name.value) return {};
+    if (!XGetWMName(display, window, &name) || !name.value) {
+        const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+        if (!XGetTextProperty(display, window, &name, netName) || !name.value) return {};
+    }
     std::string result;
     if (name.format == 8) result.assign(reinterpret_cast<const char*>(name.value), name.nitems);
     XFree(name.value);
@@ -209,12 +215,19 @@ bool XvfbServer::Launch(std::vector<std::string> argv, std::string* error) {
         Stop();
         return false;
     }
-    displayName_ = ":" + number.substr(0, number.find('\n'));
+    if (!Attach(":" + number.substr(0, number.find('\n')), error)) {
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+bool XvfbServer::Attach(const std::string& displayName, std::string* error) {
+    displayName_ = displayName;
     XSetErrorHandler(IgnoreXError);
-    connection_  = XOpenDisplay(displayName_.c_str());
+    connection_ = XOpenDisplay(displayName_.c_str());
     if (!connection_) {
         *error = "cannot connect to " + displayName_;
-        Stop();
         return false;
     }
     // SDL sets the decoration hints only where a window manager made their atom
@@ -252,6 +265,16 @@ ProgramRun::~ProgramRun() {
 
 bool ProgramRun::Start(const std::string& binary, const std::string& workDir, const std::string& displayName,
                        std::string* error) {
+    return Launch(binary, workDir, displayName, "", error);
+}
+
+bool ProgramRun::StartOnWayland(const std::string& binary, const std::string& workDir, const std::string& socket,
+                                const std::string& displayName, std::string* error) {
+    return Launch(binary, workDir, displayName, socket, error);
+}
+
+bool ProgramRun::Launch(const std::string& binary, const std::string& workDir, const std::string& displayName,
+                        const std::string& socket, std::string* error) {
     if (Running()) return false;
     if (!outputPath_.empty()) unlink(outputPath_.c_str());
     status_     = -1;
@@ -273,7 +296,12 @@ bool ProgramRun::Start(const std::string& binary, const std::string& workDir, co
         dup2(output, STDOUT_FILENO);
         dup2(output, STDERR_FILENO);
         if (chdir(workDir.c_str()) != 0) _exit(126);
-        unsetenv("WAYLAND_DISPLAY");
+        if (socket.empty()) {
+            unsetenv("WAYLAND_DISPLAY");
+        } else {
+            setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
+            setenv("XDG_RUNTIME_DIR", socket.substr(0, socket.rfind('/')).c_str(), 1);
+        }
         if (displayName.empty()) {
             unsetenv("DISPLAY");
         } else {
@@ -407,6 +435,95 @@ bool ClosePolitely(const XvfbServer& server, XWindow window) {
     const bool sent            = XSendEvent(display, window, False, NoEventMask, &event) != 0;
     XSync(display, False);
     return sent;
+}
+
+bool SendKeysAsEvents(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys) {
+    std::vector<std::string> args{"xdotool", "key", "--window", std::to_string(window), "--delay", "30"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    return RunTool(server, args);
+}
+
+bool ClickAt(const XvfbServer& server, int x, int y) {
+    return RunTool(server, {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
+}
+
+WestonRun::~WestonRun() { Stop(); }
+
+bool WestonRun::Available(bool xwayland, std::string* why) {
+    if (system("command -v weston >/dev/null") != 0 ||
+        system("ls /usr/lib/*/libweston-*/x11-backend.so >/dev/null 2>&1") != 0) {
+        *why = "no weston with its x11 backend (package weston)";
+        return false;
+    }
+    if (xwayland && system("command -v Xwayland >/dev/null") != 0) {
+        *why = "no Xwayland (package xwayland)";
+        return false;
+    }
+    return true;
+}
+
+bool WestonRun::Start(const XvfbServer& host, bool xwayland, std::string* error) {
+    runtimeDir_ = MakeTempDir();
+    chmod(runtimeDir_.c_str(), 0700);
+    const std::string log = runtimeDir_ + "/weston.log";
+    pid_ = fork();
+    if (pid_ < 0) {
+        *error = "fork failed";
+        return false;
+    }
+    if (pid_ == 0) {
+        setenv("DISPLAY", host.DisplayName().c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        const int devNull = open("/dev/null", O_WRONLY);
+        if (devNull >= 0) {
+            dup2(devNull, STDOUT_FILENO);
+            dup2(devNull, STDERR_FILENO);
+        }
+        std::vector<std::string> args{"weston", "--backend=x11-backend.so", "--socket=wayland-e2e", "--width=1024",
+                                      "--height=768", "--idle-time=0", "--log=" + log};
+        if (xwayland) args.push_back("--xwayland");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    // Up once its socket exists; Xwayland once weston says which display it listens on.
+    socket_             = runtimeDir_ + "/wayland-e2e";
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (Clock::now() < deadline) {
+        if (Reap(pid_, 0) != -1) break;
+        if (access(socket_.c_str(), F_OK) == 0) {
+            if (!xwayland) return true;
+            std::ifstream     in(log);
+            std::stringstream text;
+            text << in.rdbuf();
+            const std::string all  = text.str();
+            const size_t      at   = all.find("listening on display ");
+            if (at != std::string::npos) {
+                xDisplay_ = all.substr(at + 21, all.find_first_of("\n ", at + 21) - at - 21);
+                return true;
+            }
+        }
+        Pause();
+    }
+    *error = "weston did not start";
+    Stop();
+    return false;
+}
+
+void WestonRun::Stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        if (Reap(pid_, 5000) == -1) {
+            kill(pid_, SIGKILL);
+            Reap(pid_, 5000);
+        }
+    }
+    pid_ = -1;
+    if (!runtimeDir_.empty()) std::filesystem::remove_all(runtimeDir_);
+    runtimeDir_.clear();
 }
 
 bool DestroyFromOutside(const XvfbServer& server, XWindow window) {

@@ -29,6 +29,9 @@ public:
     // that changes display modes through RandR, as a desktop's does. Needs root.
     bool StartXorg(const std::string& configFile, std::string* error);
 
+    // Connects to a server that runs already (Xwayland), without owning it.
+    bool Attach(const std::string& displayName, std::string* error);
+
     // Whether StartXorg can work here; if not, `why`.
     static bool XorgAvailable(std::string* why);
 
@@ -60,6 +63,11 @@ public:
     bool Start(const std::string& binary, const std::string& workDir, const std::string& displayName,
                std::string* error);
 
+    // The same on a Wayland compositor, by the absolute path of its socket; with a
+    // `displayName` too, the program may choose (SDL takes X11 first).
+    bool StartOnWayland(const std::string& binary, const std::string& workDir, const std::string& socket,
+                        const std::string& displayName, std::string* error);
+
     // The exit status (128 + signal when killed by one), or -1 when still running
     // after `timeoutMs`.
     int WaitForExit(int timeoutMs);
@@ -71,10 +79,42 @@ public:
     std::string Output() const;
 
 private:
+    bool Launch(const std::string& binary, const std::string& workDir, const std::string& displayName,
+                const std::string& socket, std::string* error);
+
     pid_t       pid_    = -1;
     int         status_ = -1;
     std::string outputPath_;
 };
+
+// weston nested in an X server through its x11 backend: a Wayland compositor with a
+// seat, whose output is a window of that server, so the tests see its picture and type
+// into it through X.
+class WestonRun {
+public:
+    WestonRun() = default;
+    WestonRun(const WestonRun&) = delete;
+    WestonRun& operator=(const WestonRun&) = delete;
+    ~WestonRun();
+
+    // Starts weston on `host` with a 1024x768 output; with `xwayland`, an X server for
+    // X11 clients too. False (and `error`) when it is not up within 20 s.
+    bool Start(const XvfbServer& host, bool xwayland, std::string* error);
+    void Stop();
+
+    const std::string& Socket() const { return socket_; }            // for WAYLAND_DISPLAY
+    const std::string& XwaylandDisplay() const { return xDisplay_; }  // ":N", with xwayland
+
+    // Whether weston and its x11 backend (and Xwayland, if asked for) are installed.
+    static bool Available(bool xwayland, std::string* why);
+
+private:
+    pid_t       pid_ = -1;
+    std::string runtimeDir_, socket_, xDisplay_;
+};
+
+// Moves the pointer to (x, y) on the screen and clicks there.
+bool ClickAt(const XvfbServer& server, int x, int y);
 
 struct WindowInfo {
     XWindow     id = 0;
@@ -106,6 +146,10 @@ bool IsDecorated(const XvfbServer& server, XWindow window);
 bool SendKeys(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys);
 bool SendKeyDown(const XvfbServer& server, XWindow window, const std::string& key);
 bool SendKeyUp(const XvfbServer& server, XWindow window, const std::string& key);
+
+// Keys sent straight to `window` as events, for clients (weston's x11 backend) that
+// take keys only from the core keyboard.
+bool SendKeysAsEvents(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys);
 
 // The close button's request: a WM_DELETE_WINDOW client message.
 bool ClosePolitely(const XvfbServer& server, XWindow window);
