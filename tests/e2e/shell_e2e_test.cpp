@@ -314,7 +314,7 @@ protected:
         std::string why;
         if (!WestonRun::Available(xwayland, &why)) GTEST_SKIP() << why;
         ASSERT_TRUE(server_.Start(1024, 768, 24, &why)) << why;
-        ASSERT_TRUE(weston_.Start(server_, xwayland, &why)) << why;
+        ASSERT_TRUE(weston_.Start(&server_, xwayland, &why)) << why;
         workDir_ = MakeTempDir();
         const std::string display = xwayland ? weston_.XwaylandDisplay() : "";
         ASSERT_TRUE(viewer_.StartOnWayland(ISLAND_VIEWER, workDir_, weston_.Socket(), display, &why)) << why;
@@ -397,4 +397,16 @@ TEST_F(WaylandViewerTest, ThroughXwaylandF1GivesAFramelessFullscreenWindowAndEsc
     EXPECT_EQ(fullscreen.width, 640);
     EXPECT_EQ(fullscreen.height, 480);
     EXPECT_EQ(EscStatus(), 0) << viewer_.Output();
+}
+
+// SDL 2.26 would crash in its start-up on a compositor without an input seat.
+TEST_F(WaylandViewerTest, ACompositorWithoutASeatGetsTheUsualMessage) {
+    std::string why;
+    if (!WestonRun::Available(false, &why)) GTEST_SKIP() << why;
+    ASSERT_TRUE(weston_.Start(nullptr, false, &why)) << why;
+    workDir_ = MakeTempDir();
+    ASSERT_TRUE(viewer_.StartOnWayland(ISLAND_VIEWER, workDir_, weston_.Socket(), "", &why)) << why;
+    EXPECT_EQ(EndStatus(), 1) << viewer_.Output();
+    EXPECT_NE(viewer_.Output().find("ERROR: Failed To Register The Window Class."), std::string::npos)
+        << viewer_.Output();
 }

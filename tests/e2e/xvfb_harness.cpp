@@ -462,7 +462,7 @@ bool WestonRun::Available(bool xwayland, std::string* why) {
     return true;
 }
 
-bool WestonRun::Start(const XvfbServer& host, bool xwayland, std::string* error) {
+bool WestonRun::Start(const XvfbServer* host, bool xwayland, std::string* error) {
     runtimeDir_ = MakeTempDir();
     chmod(runtimeDir_.c_str(), 0700);
     const std::string log = runtimeDir_ + "/weston.log";
@@ -472,7 +472,7 @@ bool WestonRun::Start(const XvfbServer& host, bool xwayland, std::string* error)
         return false;
     }
     if (pid_ == 0) {
-        setenv("DISPLAY", host.DisplayName().c_str(), 1);
+        if (host) setenv("DISPLAY", host->DisplayName().c_str(), 1);
         setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
         const int devNull = open("/dev/null", O_WRONLY);
@@ -480,8 +480,9 @@ bool WestonRun::Start(const XvfbServer& host, bool xwayland, std::string* error)
             dup2(devNull, STDOUT_FILENO);
             dup2(devNull, STDERR_FILENO);
         }
-        std::vector<std::string> args{"weston", "--backend=x11-backend.so", "--socket=wayland-e2e", "--width=1024",
-                                      "--height=768", "--idle-time=0", "--log=" + log};
+        std::vector<std::string> args{"weston", host ? "--backend=x11-backend.so" : "--backend=headless-backend.so",
+                                      "--socket=wayland-e2e", "--width=1024", "--height=768", "--idle-time=0",
+                                      "--log=" + log};
         if (xwayland) args.push_back("--xwayland");
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());

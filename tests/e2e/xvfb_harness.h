@@ -98,8 +98,9 @@ public:
     ~WestonRun();
 
     // Starts weston on `host` with a 1024x768 output; with `xwayland`, an X server for
-    // X11 clients too. False (and `error`) when it is not up within 20 s.
-    bool Start(const XvfbServer& host, bool xwayland, std::string* error);
+    // X11 clients too. Without a host, weston's headless backend: no output window and
+    // no input seat. False (and `error`) when it is not up within 20 s.
+    bool Start(const XvfbServer* host, bool xwayland, std::string* error);
     void Stop();
 
     const std::string& Socket() const { return socket_; }            // for WAYLAND_DISPLAY
