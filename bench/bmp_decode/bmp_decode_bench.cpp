@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "image/dib_reader.h"
+#include "tools/common/bmp_layout.h"
 
 namespace {
 
@@ -30,14 +31,6 @@ struct Case {
     std::string path;
 };
 
-void Put16(std::vector<uint8_t>* out, uint16_t v) {
-    out->push_back(static_cast<uint8_t>(v));
-    out->push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>* out, uint32_t v) {
-    Put16(out, static_cast<uint16_t>(v));
-    Put16(out, static_cast<uint16_t>(v >> 16));
-}
 
 // A square picture of pseudo-random pixels (or indices into a 256-entry table).
 bool WriteBmp(const std::string& path, int bitCount, int size) {
@@ -48,20 +41,20 @@ bool WriteBmp(const std::string& path, int bitCount, int size) {
     file.reserve(offset + static_cast<size_t>(stride) * size);
     file.push_back('B');
     file.push_back('M');
-    Put32(&file, offset + stride * size);
-    Put32(&file, 0);
-    Put32(&file, offset);
-    Put32(&file, 40);
-    Put32(&file, static_cast<uint32_t>(size));
-    Put32(&file, static_cast<uint32_t>(size));
-    Put16(&file, 1);
-    Put16(&file, static_cast<uint16_t>(bitCount));
-    Put32(&file, 0);
-    Put32(&file, stride * size);
-    Put32(&file, 2835);
-    Put32(&file, 2835);
-    Put32(&file, bitCount == 8 ? 256 : 0);
-    Put32(&file, 0);
+    AppendU32(&file, offset + stride * size);
+    AppendU32(&file, 0);
+    AppendU32(&file, offset);
+    AppendU32(&file, 40);
+    AppendU32(&file, static_cast<uint32_t>(size));
+    AppendU32(&file, static_cast<uint32_t>(size));
+    AppendU16(&file, 1);
+    AppendU16(&file, static_cast<uint16_t>(bitCount));
+    AppendU32(&file, 0);
+    AppendU32(&file, stride * size);
+    AppendU32(&file, 2835);
+    AppendU32(&file, 2835);
+    AppendU32(&file, bitCount == 8 ? 256 : 0);
+    AppendU32(&file, 0);
     uint32_t state = 2463534242u;
     auto     next  = [&state] {
         state ^= state << 13;

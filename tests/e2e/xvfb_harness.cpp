@@ -51,6 +51,18 @@ int Reap(pid_t pid, int timeoutMs) {
     }
 }
 
+// SIGTERM, and SIGKILL for a server that does not end within 5 s.
+void EndServer(pid_t* pid) {
+    if (*pid > 0) {
+        kill(*pid, SIGTERM);
+        if (Reap(*pid, 5000) == -1) {
+            kill(*pid, SIGKILL);
+            Reap(*pid, 5000);
+        }
+    }
+    *pid = -1;
+}
+
 // Runs a helper program with the server's display and waits at most 10 s for it.
 bool RunTool(const XvfbServer& server, const std::vector<std::string>& args) {
     const pid_t pid = fork();
@@ -240,14 +252,7 @@ bool XvfbServer::Attach(const std::string& displayName, std::string* error) {
 void XvfbServer::Stop() {
     if (connection_) XCloseDisplay(Dpy(*this));
     connection_ = nullptr;
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        if (Reap(pid_, 5000) == -1) {
-            kill(pid_, SIGKILL);
-            Reap(pid_, 5000);
-        }
-    }
-    pid_ = -1;
+    EndServer(&pid_);
     if (!logFile_.empty()) {
         unlink(logFile_.c_str());
         unlink((logFile_ + ".old").c_str());
@@ -515,14 +520,7 @@ bool WestonRun::Start(const XvfbServer* host, bool xwayland, std::string* error)
 }
 
 void WestonRun::Stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        if (Reap(pid_, 5000) == -1) {
-            kill(pid_, SIGKILL);
-            Reap(pid_, 5000);
-        }
-    }
-    pid_ = -1;
+    EndServer(&pid_);
     if (!runtimeDir_.empty()) std::filesystem::remove_all(runtimeDir_);
     runtimeDir_.clear();
 }
