@@ -315,7 +315,6 @@ bool FindExactMode(int display, const DisplayMode& request, SDL_DisplayMode* fou
     return any;
 }
 
-
 // On Wayland no client changes the output's mode: the compositor shows the fullscreen
 // window's drawable of the mode's size scaled to the whole output, which is the
 // picture a mode change is there to give. Elsewhere the display itself must have it.
@@ -333,8 +332,8 @@ void DropModeHolder() {
     layer.modeHolder = nullptr;
 }
 
-// A changed display mode ends with the process on the platform this design comes from;
-// an X server keeps it. So while the mode is changed, a fatal signal first brings the
+// On Windows a temporary display mode ends with the process; an X server keeps it.
+// So while the mode is changed, a fatal signal first brings the
 // default mode back, then the process dies of that signal as it would have (through
 // whatever handler was there before, a sanitizer's say). SIGKILL cannot be caught.
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
