@@ -53,7 +53,7 @@ TEST_F(SnapshotTest, HelpListsTheOptionsAndSucceeds) {
     const ToolRun r = snapshot("--help");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("Usage: island-snapshot", 0), 0u) << r.out;
-    for (const char* option : {"--directory", "--size", "--pose", "--fire", "--time", "--keys", "--fps"})
+    for (const char* option : {"--directory", "--size", "--pose", "--fire", "--time", "--keys", "--fps", "--sheet"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     EXPECT_TRUE(r.err.empty());
 }
@@ -110,6 +110,43 @@ TEST_F(SnapshotTest, WritesAPictureOfTheRequestedSize) {
     EXPECT_EQ(corner[0], 0);
     EXPECT_EQ(corner[1], 0);
     EXPECT_NEAR(corner[2], 51, 1);
+}
+
+// A sheet tiles its poses in order, three here in one row with two-pixel gaps; the
+// committed list of poses parses; a bad line is named.
+TEST_F(SnapshotTest, AContactSheetTilesEveryPoseInOrder) {
+    std::ofstream(dir_ / "poses.txt") << "# looking around\n0,0,0,0,-50,-500  start\n\n"
+                                         "-60,0,0,0,-50,-500 up into the sky\n60,0,0,0,-50,-500\n";
+    const std::string in = "-C '" + dir_.string() + "' ";
+    const ToolRun     r  = snapshot(in + "--size 40x30 --sheet '" + (dir_ / "poses.txt").string() + "' sheet.png");
+    ASSERT_EQ(r.status, 0) << r.err;
+    RgbPicture sheet;
+    ASSERT_TRUE(ReadPng(png("sheet.png"), &sheet));
+    ASSERT_EQ(sheet.width, 3 * 40 + 2 * 2);
+    ASSERT_EQ(sheet.height, 30);
+    auto skyIn = [&](int tile) {
+        int sky = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = tile * 42; x < tile * 42 + 40; ++x) {
+                const uint8_t* p = &sheet.rgb[(static_cast<size_t>(y) * sheet.width + x) * 3];
+                sky += p[0] < 12 && p[1] < 12 && std::abs(p[2] - 51) < 4;
+            }
+        return sky;
+    };
+    // Looking up shows more sky than the start, looking down none.
+    EXPECT_GT(skyIn(1), skyIn(0));
+    EXPECT_GT(skyIn(0), 0);
+    EXPECT_EQ(skyIn(2), 0);
+    EXPECT_EQ(sheet.rgb[40 * 3], 64) << "the gap between tiles";
+
+    std::ofstream(dir_ / "bad.txt") << "0,0,0,0,-50,-500\n0,0,0\n";
+    const ToolRun bad = snapshot("--sheet '" + (dir_ / "bad.txt").string() + "' x.png");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("bad pose on line 2"), std::string::npos) << bad.err;
+
+    const ToolRun all =
+        snapshot(in + "--size 8x6 --sheet '" ISLAND_SOURCE_DIR "/tools/island_snapshot/contact_poses.txt' all.png");
+    EXPECT_EQ(all.status, 0) << all.err;
 }
 
 // The island as the viewer draws it, against pictures made once and looked at: the

@@ -1,12 +1,15 @@
 // main.cpp — island-snapshot: sets the scene up on an offscreen context exactly as the
 // viewer does, optionally flies a key script on a simulated clock, draws one frame and
-// writes it as PNG.
+// writes it as PNG; or draws a list of poses into one contact sheet.
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "app/window_proc.h"
 #include "platform/platform_fake.h"
@@ -62,6 +65,33 @@ void renderSnapshot(const SnapshotOptions& options) {
     glFinish();
 }
 
+// Tiles of the sheet's poses, four to a row, two grey pixels between them.
+std::vector<uint8_t> renderSheet(const SnapshotOptions& options, const std::vector<CameraPose>& poses,
+                                 OffscreenGL* gl, int* sheetWidth, int* sheetHeight) {
+    constexpr int kColumns = 4, kGap = 2;
+    const int     columns  = static_cast<int>(std::min<size_t>(poses.size(), kColumns));
+    const int     rows     = static_cast<int>((poses.size() + kColumns - 1) / kColumns);
+    *sheetWidth            = columns * options.width + (columns - 1) * kGap;
+    *sheetHeight           = rows * options.height + (rows - 1) * kGap;
+    std::vector<uint8_t> sheet(static_cast<size_t>(*sheetWidth) * *sheetHeight * 3, 64);
+
+    SnapshotOptions still = options;
+    still.hasPose         = false;
+    renderSnapshot(still);   // the context's first frame is behind us
+    for (size_t i = 0; i < poses.size(); ++i) {
+        g_camera = poses[i];
+        RenderFrame();
+        glFinish();
+        const std::vector<uint8_t> tile = ReadOffscreenRgb(gl);
+        const int left = static_cast<int>(i % kColumns) * (options.width + kGap);
+        const int top  = static_cast<int>(i / kColumns) * (options.height + kGap);
+        for (int y = 0; y < options.height; ++y)
+            std::copy_n(&tile[static_cast<size_t>(y) * options.width * 3], options.width * 3,
+                        &sheet[(static_cast<size_t>(top + y) * *sheetWidth + left) * 3]);
+    }
+    return sheet;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,15 +111,36 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    std::vector<CameraPose> poses;
+    if (!options.sheet.empty()) {
+        std::ifstream     in(options.sheet);
+        std::stringstream text;
+        text << in.rdbuf();
+        if (!in) {
+            fail("cannot read '" + options.sheet + "'");
+            return 1;
+        }
+        if (!ParsePoseList(text.str(), &poses, &error)) {
+            fail(options.sheet + ": " + error);
+            return 2;
+        }
+    }
+
     OffscreenGL gl;
     if (!CreateOffscreenGL(&gl, options.width, options.height, &error)) {
         fail("no offscreen GL context: " + error);
         return 1;
     }
-    renderSnapshot(options);
-    const std::vector<uint8_t> rgb = ReadOffscreenRgb(&gl);
+    int                  width = options.width, height = options.height;
+    std::vector<uint8_t> rgb;
+    if (poses.empty()) {
+        renderSnapshot(options);
+        rgb = ReadOffscreenRgb(&gl);
+    } else {
+        rgb = renderSheet(options, poses, &gl, &width, &height);
+    }
     DestroyOffscreenGL(&gl);
-    if (!WritePng(options.output, options.width, options.height, rgb)) {
+    if (!WritePng(options.output, width, height, rgb)) {
         fail("cannot write '" + options.output + "'");
         return 1;
     }

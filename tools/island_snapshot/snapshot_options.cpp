@@ -27,6 +27,9 @@ const char* const kSnapshotUsage =
     "                         more frame with no key, which is the picture\n"
     "                         (a frame with no key always comes before the script)\n"
     "  -r, --fps=N            frames per second of the flight's clock (default 60)\n"
+    "  -S, --sheet=FILE       a contact sheet: every pose of FILE (one P,Y,R,X,Y,Z a\n"
+    "                         line, '#' comments) in one picture, four to a row,\n"
+    "                         each of --size\n"
     "  -h, --help             show this help and exit\n"
     "\n"
     "SCRIPT is a comma-separated list of KEYS*FRAMES; KEYS joins key names with '+'\n"
@@ -132,18 +135,40 @@ bool ParseKeyScript(const std::string& text, std::vector<ScriptStep>* script, st
     return true;
 }
 
+bool ParsePoseList(const std::string& text, std::vector<CameraPose>* poses, std::string* error) {
+    std::istringstream lines(text);
+    std::string        line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
+        const size_t end  = line.find_first_of(" \t", start);
+        CameraPose   pose = {};
+        if (!parsePose(line.substr(start, end == std::string::npos ? end : end - start), &pose)) {
+            *error = "bad pose on line " + std::to_string(number) + ": expected PITCH,YAW,ROLL,X,Y,Z";
+            return false;
+        }
+        poses->push_back(pose);
+    }
+    if (poses->empty()) {
+        *error = "no poses in the sheet";
+        return false;
+    }
+    return true;
+}
+
 bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error) {
     static const option longOptions[] = {
         {"directory", required_argument, nullptr, 'C'}, {"size", required_argument, nullptr, 's'},
         {"pose", required_argument, nullptr, 'p'},      {"fire", required_argument, nullptr, 'f'},
         {"time", required_argument, nullptr, 't'},      {"keys", required_argument, nullptr, 'k'},
-        {"fps", required_argument, nullptr, 'r'},       {"help", no_argument, nullptr, 'h'},
+        {"fps", required_argument, nullptr, 'r'},       {"sheet", required_argument, nullptr, 'S'},
+        {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
     optind = 1;
     int c  = 0;
-    while ((c = getopt_long(argc, argv, ":C:s:p:f:t:k:r:h", longOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":C:s:p:f:t:k:r:S:h", longOptions, nullptr)) != -1) {
         const std::string arg = optarg ? optarg : "";
         switch (c) {
             case 'C': options->directory = arg; break;
@@ -181,6 +206,7 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
                     return false;
                 }
                 break;
+            case 'S': options->sheet = arg; break;
             case 'h': options->help = true; return true;
             case ':': *error = "option '" + optionName(argv[optind - 1]) + "' needs a value"; return false;
             default: *error = "unknown option '" + optionName(argv[optind - 1]) + "'"; return false;

@@ -23,6 +23,7 @@ struct SnapshotOptions {
     double                  seconds  = 0.0;        // since initialisation, at the first frame
     int                     framesPerSecond = 60;
     std::vector<ScriptStep> script;
+    std::string             sheet;                // a file of poses: one picture of them all
     bool                    help = false;
 };
 
@@ -31,5 +32,9 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
 
 // Parses "q*41,none*30,up+right*10" into steps; false with a reason on a bad script.
 bool ParseKeyScript(const std::string& text, std::vector<ScriptStep>* script, std::string* error);
+
+// Parses a contact sheet's poses: one P,Y,R,X,Y,Z a line, anything after it a label;
+// blank lines and lines starting with '#' are skipped. False with the line on error.
+bool ParsePoseList(const std::string& text, std::vector<CameraPose>* poses, std::string* error);
 
 extern const char* const kSnapshotUsage;
