@@ -2,12 +2,15 @@
 // reader from the build folder where the viewer runs.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "image/dib_reader.h"
 #include "scene/sprite_meshes.h"
+#include "scene/world_mesh.h"
 
 namespace {
 
@@ -87,3 +90,31 @@ TEST(SceneTextures, FireHoldsSixDifferentFramesInTheirColumns) {
 }
 
 }  // namespace
+
+// Inland ground (terrain wholly above y 3) must not show the beach: the texture is
+// sampled where the terrain's own coordinates put it, wrapping as GL_REPEAT does.
+TEST(SceneTextures, InlandTerrainShowsNoBeachColour) {
+    const Image mapping = Read("Mapping256.bmp");
+    ASSERT_EQ(mapping.width, 256);
+    auto beach = [](const uint8_t* p) {
+        return std::abs(p[0] - 196) <= 24 && std::abs(p[1] - 178) <= 22 && std::abs(p[2] - 128) <= 16;
+    };
+    size_t samples = 0, beachy = 0;
+    for (size_t t = 0; t + 2 < meshTerrain.rowCount; t += 3) {
+        const MeshVertex* c = &meshTerrain.rows[t];
+        if (c[0].y <= 3 || c[1].y <= 3 || c[2].y <= 3) continue;
+        constexpr int kSteps = 12;
+        for (int i = 0; i <= kSteps; ++i)
+            for (int j = 0; i + j <= kSteps; ++j) {
+                const float a = float(i) / kSteps, b = float(j) / kSteps, w = 1 - a - b;
+                const float u = a * c[0].u + b * c[1].u + w * c[2].u, v = a * c[0].v + b * c[1].v + w * c[2].v;
+                const int   x = ((int(std::floor(u * 256)) % 256) + 256) % 256;
+                const int   y = ((int(std::floor(v * 256)) % 256) + 256) % 256;
+                ++samples;
+                beachy += beach(mapping.At(x, y));
+            }
+    }
+    ASSERT_GT(samples, 1000u);
+    RecordProperty("beach_permille", std::to_string(beachy * 1000 / samples));
+    EXPECT_LE(beachy * 100, samples) << beachy << " of " << samples << " samples are beach-coloured";
+}

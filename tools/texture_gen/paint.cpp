@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "scene/sprite_meshes.h"
 #include "scene/world_mesh.h"
@@ -83,31 +84,69 @@ bool TerrainAt(double x, double z, double* height, double* ny) {
 
 }  // namespace
 
-Picture PaintMapping() {
-    Picture      p     = Blank();
-    const Rgb    beach = {196, 178, 128}, grass = {92, 142, 58}, meadow = {124, 160, 70}, forest = {58, 100, 44},
+// The ground's colour at a height and an upward normal component, `n` its noise.
+Rgb GroundColour(double h, double ny, double n) {
+    const Rgb beach = {196, 178, 128}, grass = {92, 142, 58}, meadow = {124, 160, 70}, forest = {58, 100, 44},
               earth = {120, 100, 70}, stone = {128, 122, 112};
+    if (h < 0.6) return Mix(beach, meadow, (h + 0.2) / 0.8 + (n - 0.5) * 0.6);
+    Rgb c = Mix(meadow, grass, (h - 1) / 6 + (n - 0.5));
+    c     = Mix(c, forest, (h - 10) / 14 + (n - 0.5) * 0.8);
+    c     = Mix(c, earth, (0.86 - ny) * 4 + (n - 0.5));
+    return Mix(c, stone, (h - 30) / 12);
+}
+
+Picture PaintMapping() {
+    // The terrain's coordinates run a little past 0 and 1 and the texture repeats, so a
+    // texel serves the ground at u and at u +- 1 alike: it takes the mean of those that
+    // are terrain.
+    std::vector<Rgb>  colour(size_t(kSize) * kSize, Rgb{0, 0, 0});
+    std::vector<char> known(size_t(kSize) * kSize, 0);
     for (int py = 0; py < kSize; ++py)
         for (int px = 0; px < kSize; ++px) {
-            // Inverse of the terrain's coordinate map, texel centre to world.
-            const double u = (px + 0.5) / kSize, v = (py + 0.5) / kSize;
-            double x = -125.8073 + (u + 0.0399) / 1.0528 * 239.0574;
-            double z = -110.8957 + (v - 0.072) / 0.6636 * 236.964;
-            double h = -1.5, ny = 1;
-            bool   on  = TerrainAt(x, z, &h, &ny);
-            double n   = Fractal(px, py, 8, 4, 11);
-            double fine = Hash(px, py, 5);
-            Rgb    c;
-            if (!on) c = beach;
-            else if (h < 0.6) c = Mix(beach, meadow, (h + 0.2) / 0.8 + (n - 0.5) * 0.6);
-            else {
-                c = Mix(meadow, grass, (h - 1) / 6 + (n - 0.5));
-                c = Mix(c, forest, (h - 10) / 14 + (n - 0.5) * 0.8);
-                c = Mix(c, earth, (0.86 - ny) * 4 + (n - 0.5));
-                c = Mix(c, stone, (h - 30) / 12);
+            const double v = (py + 0.5) / kSize, n = Fractal(px, py, 8, 4, 11);
+            const double z = -110.8957 + (v - 0.072) / 0.6636 * 236.964;
+            Rgb          sum{0, 0, 0};
+            int          count = 0;
+            for (int shift = -1; shift <= 1; ++shift) {
+                // Inverse of the terrain's coordinate map, texel centre to world.
+                const double u = (px + 0.5) / kSize + shift;
+                const double x = -125.8073 + (u + 0.0399) / 1.0528 * 239.0574;
+                double       h = 0, ny = 1;
+                if (!TerrainAt(x, z, &h, &ny)) continue;
+                const Rgb c = GroundColour(h, ny, n);
+                sum         = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
+                ++count;
             }
-            Set(p, px, py, Scale(c, 0.9 + 0.2 * fine));
+            if (count == 0) continue;
+            colour[size_t(py) * kSize + px] = Scale(sum, 1.0 / count);
+            known[size_t(py) * kSize + px]  = 1;
         }
+    // Texels with no terrain of their own (under the rocks, the gravel and the pad, and
+    // out at sea) are still sampled by the terrain triangles along those edges, and the
+    // first terrain triangle sweeps across most of the picture: they take the colour of
+    // the nearest texel that has ground, grass inland and shore outside.
+    std::vector<int> frontier;
+    for (int i = 0; i < kSize * kSize; ++i)
+        if (known[i]) frontier.push_back(i);
+    while (!frontier.empty()) {
+        std::vector<int> next;
+        for (int i : frontier) {
+            const int x = i % kSize, y = i / kSize;
+            const int neighbours[4] = {y * kSize + (x + 1) % kSize, y * kSize + (x + kSize - 1) % kSize,
+                                       ((y + 1) % kSize) * kSize + x, ((y + kSize - 1) % kSize) * kSize + x};
+            for (int j : neighbours) {
+                if (known[j]) continue;
+                known[j]  = 1;
+                colour[j] = colour[i];
+                next.push_back(j);
+            }
+        }
+        frontier.swap(next);
+    }
+    Picture p = Blank();
+    for (int py = 0; py < kSize; ++py)
+        for (int px = 0; px < kSize; ++px)
+            Set(p, px, py, Scale(colour[size_t(py) * kSize + px], 0.9 + 0.2 * Hash(px, py, 5)));
     return p;
 }
 
