@@ -575,6 +575,11 @@ std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* he
     return rgb;
 }
 
+void AddSanitizerOption(const std::string& option) {
+    const char* options = std::getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(options ? options : "") + ":" + option).c_str(), 1);
+}
+
 std::string MakeTempDir() {
     char path[] = "/tmp/island-e2e-XXXXXX";
     return mkdtemp(path) ? std::string(path) : std::string();

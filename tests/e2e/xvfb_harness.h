@@ -164,6 +164,13 @@ std::string CurrentMode(const XvfbServer& server);
 // The whole screen as packed RGB, top row first.
 std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* height);
 
+// Adds an option for sanitized programs started from now on (ASAN_OPTIONS), for a case
+// that needs the sanitizer to behave otherwise; the program's own build may ignore it.
+void AddSanitizerOption(const std::string& option);
+
+// The viewer's clear colour, a dark blue, with room for rounding.
+inline bool IsSky(const uint8_t* p) { return p[0] < 12 && p[1] < 12 && p[2] >= 43 && p[2] <= 59; }
+
 // A fresh empty folder under the temporary directory.
 std::string MakeTempDir();
 

@@ -63,7 +63,6 @@ double changedFraction(const Picture& a, const Picture& b, const Box& region, bo
     return total ? static_cast<double>(changed) / total : 0.0;
 }
 
-bool isSky(const uint8_t* p) { return p[0] < 12 && p[1] < 12 && std::abs(p[2] - 51) <= 8; }
 
 // The water's own colour over the sea floor: grey-blue, blue clearly above red.
 bool isWater(const uint8_t* p) { return p[2] > p[0] + 15 && std::abs(p[0] - p[1]) < 24 && p[2] > 90; }
@@ -107,7 +106,7 @@ size_t openDescriptors(pid_t pid) {
 void expectTexturedIsland(const Picture& p) {
     // The stream crosses this box, so some water colour belongs in it.
     const Box island = {240, 260, 200, 50};
-    EXPECT_LT(countWhere(p, island, isSky) + countWhere(p, island, isWater), 200u * 50 / 3);
+    EXPECT_LT(countWhere(p, island, IsSky) + countWhere(p, island, isWater), 200u * 50 / 3);
     EXPECT_GT(distinctColours(p, island), 200u);
 }
 
@@ -160,7 +159,7 @@ protected:
     bool waitForScene() {
         for (int i = 0; i < 200; ++i) {
             const Picture p = grab();
-            if (countWhere(p, {0, 0, p.width, 40}, isSky) > static_cast<size_t>(p.width) * 40 * 9 / 10) return true;
+            if (countWhere(p, {0, 0, p.width, 40}, IsSky) > static_cast<size_t>(p.width) * 40 * 9 / 10) return true;
             sleepMs(50);
         }
         return false;
@@ -236,7 +235,7 @@ TEST_F(ViewerSceneTest, TheFirstFrameShowsSkyWaterAndATexturedIsland) {
     ASSERT_EQ(p.height, 480);
     // Above the horizon only the clear colour; the sea fills the bottom corners; the
     // island in the middle is textured, not one flat colour.
-    EXPECT_GT(countWhere(p, {0, 0, 640, 150}, isSky), 640u * 150 * 95 / 100);
+    EXPECT_GT(countWhere(p, {0, 0, 640, 150}, IsSky), 640u * 150 * 95 / 100);
     EXPECT_GT(countWhere(p, {0, 400, 80, 80}, isWater), 80u * 80 * 9 / 10);
     EXPECT_GT(countWhere(p, {560, 400, 80, 80}, isWater), 80u * 80 * 9 / 10);
     expectTexturedIsland(p);
@@ -266,7 +265,7 @@ TEST_F(ViewerSceneTest, HoldingQFliesTowardTheIsland) {
     // Nearer, the island covers more of the view and the open sea less of it.
     const Box all = {0, 0, 640, 480};
     EXPECT_LT(countWhere(after, all, isWater), countWhere(before, all, isWater));
-    EXPECT_LT(countWhere(after, all, isSky), countWhere(before, all, isSky) + 640);
+    EXPECT_LT(countWhere(after, all, IsSky), countWhere(before, all, IsSky) + 640);
 }
 
 TEST_F(ViewerSceneTest, TheCampfireChangesFromOneStepToTheNextWhileTheRestStays) {
@@ -307,8 +306,7 @@ TEST_F(ViewerSceneTest, F1RebuildsLeaveMemoryWhereItWas) {
     // AddressSanitizer holds freed memory back in a quarantine of up to 256 MB, which
     // swings the resident size by tens of megabytes from one stretch to the next. The
     // quarantine only serves to catch use after free, which the other cases do.
-    const char* options = std::getenv("ASAN_OPTIONS");
-    setenv("ASAN_OPTIONS", (std::string(options ? options : "") + ":quarantine_size_mb=1").c_str(), 1);
+    AddSanitizerOption("quarantine_size_mb=1");
     start(640, 480);
     const pid_t pid = viewerPid();
     ASSERT_GT(pid, 0);

@@ -283,7 +283,6 @@ public:
         y_ += dy;
     }
     void EndBitmap() { bytes_.insert(bytes_.end(), {0, 1}); }
-    void Raw(const Bytes& bytes) { bytes_.insert(bytes_.end(), bytes.begin(), bytes.end()); }
 
     const Bytes& Stream() const { return bytes_; }
 
@@ -309,7 +308,7 @@ private:
     Bytes            bytes_;
 };
 
-BmpLayout RleLayout(int bitCount, int width, int height, const RleWriter& stream, bool fileHeader = true) {
+BmpLayout RleLayout(int bitCount, int width, int height, const Bytes& stream, bool fileHeader = true) {
     BmpLayout bmp;
     bmp.fileHeader  = fileHeader;
     bmp.width       = width;
@@ -321,7 +320,7 @@ BmpLayout RleLayout(int bitCount, int width, int height, const RleWriter& stream
         Rgb c = TableColor(i);
         AddPaletteEntry(&bmp, c.r, c.g, c.b);
     }
-    bmp.bits = stream.Stream();
+    bmp.bits = stream;
     return bmp;
 }
 
@@ -343,7 +342,7 @@ void AddRle(Corpus* corpus, int bitCount) {
     const std::string rle = bitCount == 8 ? "rle8" : "rle4";
     auto good = [&](const std::string& suffix, const std::string& about, int width, int height, const RleWriter& s,
                     bool fileHeader = true) {
-        corpus->Good(rle + suffix, about, RleLayout(bitCount, width, height, s, fileHeader), s.Painted(16));
+        corpus->Good(rle + suffix, about, RleLayout(bitCount, width, height, s.Stream(), fileHeader), s.Painted(16));
     };
     good("", "runs and absolute stretches on every row", 12, 4, FullStream(bitCount, 12, 4));
     good("-odd", "odd width and odd absolute counts, padded to 16 bits", 11, 3, FullStream(bitCount, 11, 3));
@@ -379,9 +378,7 @@ void AddRle(Corpus* corpus, int bitCount) {
 // Run-length streams that break the format; `bytes` is the whole stream.
 void AddBadRle(Corpus* corpus, const std::string& name, const std::string& about, int bitCount, int width,
                int height, const Bytes& bytes) {
-    RleWriter s(bitCount, width, height);
-    s.Raw(bytes);
-    corpus->Bad(name, Outcome::conversion, about, RleLayout(bitCount, width, height, s));
+    corpus->Bad(name, Outcome::conversion, about, RleLayout(bitCount, width, height, bytes));
 }
 
 // ---- Damaged copies of good files ----
@@ -619,7 +616,7 @@ void AddBad(Corpus* corpus) {
     AddBadRle(corpus, "rle4-absolute-past-row", "an absolute stretch longer than the row", 4, 3, 1,
               {0, 5, 0x12, 0x34, 0x50, 0, 0, 1});
     {
-        BmpLayout bmp = RleLayout(8, 8, 2, FullStream(8, 8, 2));
+        BmpLayout bmp = RleLayout(8, 8, 2, FullStream(8, 8, 2).Stream());
         bmp.height    = -2;
         corpus->Bad("rle8-topdown", Outcome::conversion, "a top-down run-length image, which the format does not allow",
                     bmp);
@@ -627,7 +624,7 @@ void AddBad(Corpus* corpus) {
     {
         RleWriter tiny(8, 1, 1);
         tiny.EndBitmap();
-        BmpLayout bmp = RleLayout(8, 1 << 20, 1 << 20, tiny);
+        BmpLayout bmp = RleLayout(8, 1 << 20, 1 << 20, tiny.Stream());
         corpus->Bad("rle8-huge", Outcome::conversion, "a trillion pixels claimed by a two-byte stream", bmp);
     }
 
