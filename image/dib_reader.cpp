@@ -7,7 +7,6 @@
 
 #include "image/dib_decode.h"
 #include "image/dib_names.h"
-#include "image/mapped_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -30,12 +29,13 @@ RgbImage* ReadDibImage(const void* fileName, bool wideName) {
         path = converted;
     }
 
-    RgbImage*  image = nullptr;
-    MappedFile file;
-    if (openable && OpenMappedFile(path, &file)) {
+    RgbImage*      image = nullptr;
+    PlatMappedFile file;
+    const wchar_t* wide = wideName ? static_cast<const wchar_t*>(fileName) : nullptr;
+    if (openable && PlatOpenMappedFile(path, wide, &file)) {
         DibStatus status = DecodeDib(file.data, file.size, &image);
         if (status != DibStatus::ok) ShowReadError(DibStatusMessage(status));
-        CloseMappedFile(&file);
+        PlatCloseMappedFile(&file);
     } else {
         char message[kOpenMessageSize];
         FormatOpenFailure(path, message);

@@ -18,14 +18,20 @@
 //              PlatSwapBuffers
 //   dialogs    PlatMessageBox (modal; falls back to stderr where no box can be shown)
 //   clock      PlatQueryPerformanceCounter, PlatQueryPerformanceFrequency
+//   fonts      PlatUseFontBitmaps (0 where the system offers no font; the caller then
+//              draws its own glyphs)
+//   files      PlatOpenMappedFile, PlatCloseMappedFile (a whole file, read-only)
 //
-// Two implementations exist: platform_sdl.cpp (the real one, over SDL2) and
-// platform_fake.cpp (scripted, for the tests; see platform_fake.h). The build picks
-// one at link time. Message numbers, key codes and flags keep the values the
+// Three implementations exist: platform_sdl.cpp (over SDL2, for Linux and the other
+// Unix systems), platform_win32.cpp (over the Win32 API) and platform_fake.cpp
+// (scripted, for the tests; see platform_fake.h). The build picks one at link time.
+// Files are mapped by mapped_file_posix.cpp or mapped_file_win32.cpp, whichever the
+// system has, beside any of the three. Message numbers, key codes and flags keep the values the
 // program's window procedure has always used, so the rest of the code never sees
 // the backend's own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 typedef struct PlatInstanceRec*  InstanceHandle;
@@ -214,3 +220,25 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
 // Monotonic clock: ticks and ticks per second.
 int PlatQueryPerformanceCounter(int64_t* counter);
 int PlatQueryPerformanceFrequency(int64_t* frequency);
+
+// Bitmap-glyph display lists from the system's bold "Courier New" at 24 pixels: one
+// list per character from firstChar, count of them, starting at listBase, built in the
+// context current on dc. Returns 0, having built nothing, where the system has no such
+// font to offer.
+int PlatUseFontBitmaps(DeviceContextHandle dc, uint32_t firstChar, uint32_t count, uint32_t listBase);
+
+// A whole file mapped read-only. The handles are the system's own.
+struct PlatMappedFile {
+    intptr_t       file;
+    intptr_t       mapping;
+    const uint8_t* data;
+    size_t         size;
+};
+
+// Opens and maps the file named by utf8Name, or where the system names files in UTF-16
+// by wideName when that is given. Returns 0, with nothing left open, when the file cannot
+// be opened or mapped; an empty file or anything but a regular file cannot be mapped.
+int PlatOpenMappedFile(const char* utf8Name, const wchar_t* wideName, PlatMappedFile* file);
+
+// Unmaps the view, then closes the file.
+void PlatCloseMappedFile(PlatMappedFile* file);

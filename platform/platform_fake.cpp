@@ -323,3 +323,8 @@ int PlatQueryPerformanceFrequency(int64_t* frequency) {
     *frequency = state().frequency;
     return 1;
 }
+
+int PlatUseFontBitmaps(DeviceContextHandle, uint32_t firstChar, uint32_t count, uint32_t) {
+    logCall("UseFontBitmaps " + std::to_string(firstChar) + " " + std::to_string(count));
+    return 0;
+}

@@ -937,3 +937,6 @@ int PlatQueryPerformanceFrequency(int64_t* frequency) {
     *frequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
     return 1;
 }
+
+// SDL has no system fonts; the program draws its own glyphs.
+int PlatUseFontBitmaps(DeviceContextHandle, uint32_t, uint32_t, uint32_t) { return 0; }

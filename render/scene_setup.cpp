@@ -85,7 +85,9 @@ int InitScene() {
     return 1;
 }
 
-void BuildFontLists(DeviceContextHandle) {
+void BuildFontLists(DeviceContextHandle deviceContext) {
     g_fontBase = glGenLists(kFontGlyphCount);
-    CompileFontGlyphs(g_fontBase);
+    // Where the system has no font for us, the lists get the program's own glyphs.
+    if (!PlatUseFontBitmaps(deviceContext, kFontFirstChar, kFontGlyphCount, g_fontBase))
+        CompileFontGlyphs(g_fontBase);
 }

@@ -1,13 +1,14 @@
-// mapped_file.cpp — read-only file mapping over POSIX open and mmap.
-#include "image/mapped_file.h"
+// mapped_file_posix.cpp — read-only whole-file mapping over POSIX open and mmap. Names
+// are UTF-8 here, so a wide name has already been converted by the caller.
+#include "platform/platform.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-int OpenMappedFile(const char* path, MappedFile* file) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+int PlatOpenMappedFile(const char* utf8Name, const wchar_t*, PlatMappedFile* file) {
+    int fd = open(utf8Name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
@@ -20,16 +21,17 @@ int OpenMappedFile(const char* path, MappedFile* file) {
         close(fd);
         return 0;
     }
-    file->fd   = fd;
-    file->data = static_cast<const uint8_t*>(view);
-    file->size = size;
+    file->file    = fd;
+    file->mapping = 0;
+    file->data    = static_cast<const uint8_t*>(view);
+    file->size    = size;
     return 1;
 }
 
-void CloseMappedFile(MappedFile* file) {
+void PlatCloseMappedFile(PlatMappedFile* file) {
     munmap(const_cast<uint8_t*>(file->data), file->size);
-    close(file->fd);
-    file->fd   = -1;
+    close(static_cast<int>(file->file));
+    file->file = -1;
     file->data = nullptr;
     file->size = 0;
 }
