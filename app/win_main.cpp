@@ -35,7 +35,7 @@ void ReportGLErrors(const char* after) {
 
 }  // namespace
 
-int32_t WinMain() {
+int32_t WinMain(InstanceHandle, InstanceHandle, char*, int32_t) {
     g_fullscreen = 0;
     if (!OpenSceneWindow(kFirstTitle, kWidth, kHeight, kColorBits, 0)) return kFailureStatus;
     ReportGLErrors("set-up");

@@ -48,6 +48,15 @@ char* ConvertWideName(const wchar_t* name, bool* valid) {
     char* at = out;
     for (size_t i = 0; i < length; ++i) {
         uint32_t c = static_cast<uint32_t>(name[i]);
+        // Where wide characters are 16 bits (Windows) they are UTF-16: a high surrogate
+        // followed by a low one is one character beyond the first plane.
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF && i + 1 < length) {
+            const uint32_t low = static_cast<uint32_t>(name[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
         if (!IsCharacter(c)) {
             *valid = false;
             c      = kReplacement;

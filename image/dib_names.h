@@ -7,7 +7,7 @@
 
 constexpr size_t kOpenMessageSize = 256;
 
-// Returns the UTF-8 form of a wide (UTF-32) name in a block the caller frees, or null
+// Returns the UTF-8 form of a wide (UTF-32, or UTF-16 where wchar_t has 16 bits) name in a block the caller frees, or null
 // when no memory can be had. A value that is no Unicode character becomes U+FFFD and
 // clears *valid, since no file can carry that name.
 char* ConvertWideName(const wchar_t* name, bool* valid);

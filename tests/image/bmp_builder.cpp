@@ -1,15 +1,24 @@
 // bmp_builder.cpp — the tests' temporary folders and file reading.
 #include "tests/image/bmp_builder.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
+// create_directory is false for a name that exists, so racing test programs never share
+// a folder; built by hand because Windows has no mkdtemp.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "island-image-XXXXXX").string();
-    char*       made    = mkdtemp(pattern.data());
-    path_               = made ? made : "";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path candidate =
+            std::filesystem::temp_directory_path() / ("island-image-" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            path_ = candidate.generic_string();
+            return;
+        }
+    }
 }
 
 TempDir::~TempDir() {

@@ -1,0 +1,52 @@
+// window_probe.cpp — what the end-to-end tests cannot see from X: the viewer's windows
+// as Win32 knows them. Run under the viewer's Wine prefix:
+//
+//   window_probe find CLASS TITLE         prints "WIDTHxHEIGHT" of the client area of the
+//                                         visible window of that class and title
+//   window_probe answer CAPTION yes|no    prints the text of the message box with that
+//                                         caption, then presses the button
+//
+// Exit status 0 on success, 1 when no such window exists, 2 on a usage error.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Message boxes are dialogs of the system's dialog class; their text is the static
+// control the dialog manager gives the id 0xFFFF.
+constexpr char kDialogClass[] = "#32770";
+constexpr int  kTextControl   = 0xFFFF;
+
+int Find(const char* className, const char* title) {
+    HWND window = FindWindowA(className, title);
+    if (!window || !IsWindowVisible(window)) return 1;
+    RECT client;
+    GetClientRect(window, &client);
+    std::printf("%ldx%ld\n", client.right - client.left, client.bottom - client.top);
+    return 0;
+}
+
+int Answer(const char* caption, bool yes) {
+    HWND box = FindWindowA(kDialogClass, caption);
+    if (!box) return 1;
+    char text[512] = "";
+    GetDlgItemTextA(box, kTextControl, text, sizeof text);
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+    HWND button = GetDlgItem(box, yes ? IDYES : IDNO);
+    if (!button) return 1;
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "find") == 0) return Find(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "answer") == 0) return Answer(argv[2], std::strcmp(argv[3], "yes") == 0);
+    std::fprintf(stderr, "usage: window_probe find CLASS TITLE | answer CAPTION yes|no\n");
+    return 2;
+}
