@@ -1,10 +1,11 @@
 // window_probe.cpp — what the end-to-end tests cannot see from X: the viewer's windows
 // as Win32 knows them. Run under the viewer's Wine prefix:
 //
-//   window_probe find CLASS TITLE         prints "WIDTHxHEIGHT" of the client area of the
-//                                         visible window of that class and title
-//   window_probe answer CAPTION yes|no    prints the text of the message box with that
-//                                         caption, then presses the button
+//   window_probe find CLASS TITLE          prints "WIDTHxHEIGHT+X+Y", the client area of
+//                                          the visible window of that class and title
+//                                          and its place on the screen
+//   window_probe answer CAPTION yes|no|ok  prints the text of the message box with that
+//                                          caption, then presses the button
 //
 // Exit status 0 on success, 1 when no such window exists, 2 on a usage error.
 #define WIN32_LEAN_AND_MEAN
@@ -23,22 +24,24 @@ constexpr int  kTextControl   = 0xFFFF;
 int Find(const char* className, const char* title) {
     HWND window = FindWindowA(className, title);
     if (!window || !IsWindowVisible(window)) return 1;
-    RECT client;
+    RECT  client;
+    POINT origin{0, 0};
     GetClientRect(window, &client);
-    std::printf("%ldx%ld\n", client.right - client.left, client.bottom - client.top);
+    ClientToScreen(window, &origin);
+    std::printf("%ldx%ld+%ld+%ld\n", client.right - client.left, client.bottom - client.top, origin.x, origin.y);
     return 0;
 }
 
-int Answer(const char* caption, bool yes) {
+int Answer(const char* caption, int button) {
     HWND box = FindWindowA(kDialogClass, caption);
     if (!box) return 1;
     char text[512] = "";
     GetDlgItemTextA(box, kTextControl, text, sizeof text);
     std::printf("%s\n", text);
     std::fflush(stdout);
-    HWND button = GetDlgItem(box, yes ? IDYES : IDNO);
-    if (!button) return 1;
-    PostMessageA(button, BM_CLICK, 0, 0);
+    HWND control = GetDlgItem(box, button);
+    if (!control) return 1;
+    PostMessageA(control, BM_CLICK, 0, 0);
     return 0;
 }
 
@@ -46,7 +49,10 @@ int Answer(const char* caption, bool yes) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "find") == 0) return Find(argv[2], argv[3]);
-    if (argc == 4 && std::strcmp(argv[1], "answer") == 0) return Answer(argv[2], std::strcmp(argv[3], "yes") == 0);
-    std::fprintf(stderr, "usage: window_probe find CLASS TITLE | answer CAPTION yes|no\n");
+    if (argc == 4 && std::strcmp(argv[1], "answer") == 0) {
+        const int button = std::strcmp(argv[3], "yes") == 0 ? IDYES : std::strcmp(argv[3], "no") == 0 ? IDNO : IDOK;
+        return Answer(argv[2], button);
+    }
+    std::fprintf(stderr, "usage: window_probe find CLASS TITLE | answer CAPTION yes|no|ok\n");
     return 2;
 }

@@ -1,0 +1,195 @@
+// wine_e2e_test.cpp — the Windows build under Wine on a private Xvfb: the first window
+// as Win32 sees it (title, class "OpenGL", 640x480 client) and its first picture, the
+// ways out and their status, F1 on a screen without 640x480 with both answers to the
+// question, and a missing and a damaged texture. The cross-build's window_probe reads the Win32 side.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "tests/e2e/picture_checks.h"
+#include "tests/e2e/xvfb_harness.h"
+
+using namespace e2e;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kBuild[]       = ISLAND_WINDOWS_BUILD_DIR;
+constexpr char kFirstTitle[]  = "ZORV ---- Zorvane";
+constexpr char kToggleTitle[] = "Vurn's OpenGL Framework";
+constexpr char kQuestion[]    = "Vurn GL";
+constexpr int  kWaitMs        = 30000;
+
+// One argument for the shell, whatever it holds.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct ProbeResult {
+    int         status = -1;
+    std::string output;
+};
+
+class WineViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(std::string(kBuild) + "/island-wine") || !fs::exists(std::string(kBuild) + "/island.exe"))
+            GTEST_SKIP() << "no Windows build at " << kBuild
+                         << " (cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake, then "
+                            "-DISLAND_WINDOWS_BUILD_DIR=... here if it lies elsewhere)";
+        std::string error;
+        ASSERT_TRUE(server_.Start(1024, 768, 24, &error)) << error;
+        workDir_ = MakeTempDir();
+        for (const auto& entry : fs::directory_iterator(kBuild))
+            if (entry.path().extension() == ".bmp") fs::copy_file(entry.path(), fs::path(workDir_) / entry.path().filename());
+    }
+
+    // Every program of the prefix ends with the test, so the next starts afresh on its
+    // own server.
+    void TearDown() override {
+        if (viewer_.Running()) viewer_.Kill();
+        viewer_.WaitForExit(5000);
+        if (!workDir_.empty()) {
+            std::system((std::string(kBuild) + "/island-wine --stop").c_str());
+            fs::remove_all(workDir_);
+        }
+    }
+
+    void StartViewer() {
+        std::string error;
+        ASSERT_TRUE(viewer_.Start(std::string(kBuild) + "/island-wine", workDir_, server_.DisplayName(), &error))
+            << error;
+        ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &first_)) << viewer_.Output();
+    }
+
+    // Runs the probe until it succeeds or the time is up; a window may still be coming.
+    ProbeResult Probe(const std::string& arguments) {
+        const std::string command = "DISPLAY=" + server_.DisplayName() + " " + kBuild + "/wine-run " + kBuild +
+                                    "/tests/windows/window_probe.exe " + arguments + " 2>&1";
+        ProbeResult result;
+        const auto  deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+        do {
+            result.output.clear();
+            FILE* pipe = popen(command.c_str(), "r");
+            if (!pipe) break;
+            char buffer[512];
+            // The probe writes text the Windows way, with CR LF line ends.
+            while (std::fgets(buffer, sizeof buffer, pipe))
+                for (const char* c = buffer; *c; ++c)
+                    if (*c != '\r') result.output += *c;
+            const int status = pclose(pipe);
+            result.status    = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            if (result.status == 0) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return result;
+    }
+
+    // The client area of the visible "OpenGL" window with this title: "WxH+X+Y".
+    std::string Client(const char* title) { return Probe("find OpenGL " + Quoted(title)).output; }
+
+    // Answers a message box and returns its text.
+    std::string Answer(const char* caption, const char* button) {
+        ProbeResult answered = Probe("answer " + Quoted(caption) + " " + button);
+        EXPECT_EQ(answered.status, 0) << answered.output << viewer_.Output();
+        EXPECT_TRUE(WaitForNoWindow(server_, caption, kWaitMs));
+        return answered.output;
+    }
+
+    // Presses a key until a window with this name shows; right after the window appears
+    // Wine may still be settling the focus, and a key that finds it elsewhere is lost.
+    bool PressUntilWindow(XWindow window, const char* key, const char* name) {
+        WindowInfo shown;
+        for (int waited = 0; waited < kWaitMs; waited += 5000) {
+            SendKeys(server_, window, {key});
+            if (WaitForWindow(server_, name, 5000, &shown)) return true;
+        }
+        return false;
+    }
+
+    int EndStatusAfter(XWindow window, const char* key) {
+        for (int waited = 0; waited < kWaitMs; waited += 2000) {
+            if (!SendKeys(server_, window, {key})) break;
+            const int status = viewer_.WaitForExit(2000);
+            if (status != -1) return status;
+        }
+        return viewer_.WaitForExit(kWaitMs);
+    }
+
+    // The scene is drawn continuously; it is up once the sky shows at the top.
+    Picture WaitForScene(const std::string& client) {
+        int width = 0, height = 0, x = 0, y = 0;
+        EXPECT_EQ(std::sscanf(client.c_str(), "%dx%d+%d+%d", &width, &height, &x, &y), 4) << client;
+        Picture p;
+        for (int i = 0; i < 150; ++i) {
+            p = GrabClientPicture(server_, x, y, width, height);
+            if (p.width == 640 && CountWhere(p, {0, 0, 640, 40}, IsSky) > 640u * 40 * 9 / 10) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return p;
+    }
+
+    XvfbServer  server_;
+    ProgramRun  viewer_;
+    WindowInfo  first_;
+    std::string workDir_;
+};
+
+}  // namespace
+
+TEST_F(WineViewerTest, FirstWindowShowsTheTexturedIslandAndEscEndsWithStatusZero) {
+    StartViewer();
+    const std::string client = Client(kFirstTitle);
+    ASSERT_EQ(client.substr(0, 8), "640x480+") << client << viewer_.Output();
+    ExpectStartingView(WaitForScene(client));
+    EXPECT_EQ(EndStatusAfter(first_.id, "Escape"), 0) << viewer_.Output();
+}
+
+TEST_F(WineViewerTest, ClosingTheWindowEndsWithStatusZero) {
+    StartViewer();
+    ASSERT_EQ(Client(kFirstTitle).substr(0, 8), "640x480+");
+    ASSERT_TRUE(ClosePolitely(server_, first_.id));
+    EXPECT_EQ(viewer_.WaitForExit(kWaitMs), 0) << viewer_.Output();
+}
+
+TEST_F(WineViewerTest, RefusedFullscreenAnsweredYesRebuildsTheWindow) {
+    StartViewer();
+    ASSERT_TRUE(PressUntilWindow(first_.id, "F1", kQuestion)) << viewer_.Output();
+    EXPECT_EQ(Answer(kQuestion, "yes"),
+              "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?\n");
+    WindowInfo rebuilt;
+    ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &rebuilt)) << viewer_.Output();
+    EXPECT_EQ(Client(kToggleTitle).substr(0, 8), "640x480+");
+    EXPECT_EQ(EndStatusAfter(rebuilt.id, "Escape"), 0) << viewer_.Output();
+}
+
+TEST_F(WineViewerTest, RefusedFullscreenAnsweredNoEndsWithStatusOne) {
+    StartViewer();
+    ASSERT_TRUE(PressUntilWindow(first_.id, "F1", kQuestion)) << viewer_.Output();
+    Answer(kQuestion, "no");
+    EXPECT_EQ(Answer("ERROR", "ok"), "Program Will Now Close.\n");
+    EXPECT_EQ(viewer_.WaitForExit(kWaitMs), 1) << viewer_.Output();
+}
+
+TEST_F(WineViewerTest, AMissingTextureIsSkippedADamagedOneReportedAndTheSceneStillOpens) {
+    fs::remove(fs::path(workDir_) / "rocksA256.bmp");
+    // A file header and then nothing the reader knows as a bitmap header.
+    std::ofstream(fs::path(workDir_) / "Wall.bmp", std::ios::binary) << std::string("BM") + std::string(58, '\0');
+    std::string error;
+    ASSERT_TRUE(viewer_.Start(std::string(kBuild) + "/island-wine", workDir_, server_.DisplayName(), &error)) << error;
+    EXPECT_EQ(Answer("Error", "ok"), "Unknown DIB file format.\n");
+    ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &first_)) << viewer_.Output();
+    EXPECT_EQ(Client(kFirstTitle).substr(0, 8), "640x480+");
+    EXPECT_EQ(EndStatusAfter(first_.id, "Escape"), 0) << viewer_.Output();
+}
