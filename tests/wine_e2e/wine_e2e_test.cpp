@@ -48,6 +48,9 @@ protected:
             GTEST_SKIP() << "no Windows build at " << kBuild
                          << " (cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake, then "
                             "-DISLAND_WINDOWS_BUILD_DIR=... here if it lies elsewhere)";
+        // Whatever the prefix still runs (its desktop process from an earlier run) is
+        // bound to another server; the test's programs start it anew on this one.
+        std::system((std::string(kBuild) + "/island-wine --stop").c_str());
         std::string error;
         ASSERT_TRUE(server_.Start(1024, 768, 24, &error)) << error;
         workDir_ = MakeTempDir();
@@ -55,8 +58,6 @@ protected:
             if (entry.path().extension() == ".bmp") fs::copy_file(entry.path(), fs::path(workDir_) / entry.path().filename());
     }
 
-    // Every program of the prefix ends with the test, so the next starts afresh on its
-    // own server.
     void TearDown() override {
         if (viewer_.Running()) viewer_.Kill();
         viewer_.WaitForExit(5000);
