@@ -33,15 +33,17 @@ int Find(const char* className, const char* title) {
 }
 
 int Answer(const char* caption, int button) {
+    // A box still being made is found before its dialog loop runs; it is answered only
+    // once it shows.
     HWND box = FindWindowA(kDialogClass, caption);
-    if (!box) return 1;
+    if (!box || !IsWindowVisible(box) || !GetDlgItem(box, button)) return 1;
     char text[512] = "";
     GetDlgItemTextA(box, kTextControl, text, sizeof text);
     std::printf("%s\n", text);
     std::fflush(stdout);
-    HWND control = GetDlgItem(box, button);
-    if (!control) return 1;
-    PostMessageA(control, BM_CLICK, 0, 0);
+    // The button's own command, as a click gives the dialog; a click message itself is
+    // lost while the box is not the active window.
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     return 0;
 }
 
