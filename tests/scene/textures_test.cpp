@@ -48,6 +48,27 @@ TEST(SceneTextures, AllNineReadAsPowerOfTwoImages) {
     }
 }
 
+// The pad's texture coordinates jump at its triangle edges, so the picture may hold no
+// line along a row or a column (a grid or a painted marking would kink there): every
+// row and column averages close to the whole picture.
+TEST(SceneTextures, LandingHasNoLinesForThePadEdgesToBreak) {
+    Image image = Read("Landing.bmp");
+    ASSERT_GT(image.width, 0);
+    double              total = 0;
+    std::vector<double> rows(size_t(image.height)), columns(size_t(image.width));
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.At(x, y);
+            const double   v = p[0] + p[1] + p[2];
+            rows[size_t(y)] += v / image.width;
+            columns[size_t(x)] += v / image.height;
+            total += v;
+        }
+    const double mean = total / (double(image.width) * image.height);
+    for (int y = 0; y < image.height; ++y) EXPECT_NEAR(rows[size_t(y)] / mean, 1.0, 0.04) << "row " << y;
+    for (int x = 0; x < image.width; ++x) EXPECT_NEAR(columns[size_t(x)] / mean, 1.0, 0.04) << "column " << x;
+}
+
 TEST(SceneTextures, SpritesAreBlackWhereTheyMustBeClear) {
     for (const char* name : {"tree.bmp", "fire.bmp", "Cloud1.bmp"}) {
         Image image = Read(name);

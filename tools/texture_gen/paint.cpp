@@ -198,17 +198,21 @@ Picture PaintSand() {
     return p;
 }
 
+// The pad's tabled texture coordinates jump from one triangle to the next, so any line,
+// grid or marking would break at its edges: the pad is plain concrete, mottled at a
+// large scale and grained at a small one, with specks of aggregate, all without a
+// direction for a break to show against.
 Picture PaintLanding() {
     Picture p = Blank();
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x) {
-            double n    = Fractal(x, y, 8, 3, 51);
-            bool   seam = x % 64 < 2 || y % 64 < 2;
-            bool   line = (x >= 120 && x < 136 && (y / 24) % 2 == 0);
-            Rgb    c    = Mix({120, 118, 112}, {150, 148, 140}, n);
-            if (line) c = {200, 190, 90};
-            if (seam) c = Scale(c, 0.6);
-            Set(p, x, y, Scale(c, 0.95 + 0.1 * Hash(x, y, 52)));
+            double mottle = Fractal(x, y, 4, 3, 51);
+            double grain  = Fractal(x, y, 32, 2, 53);
+            Rgb    c      = Mix({124, 121, 114}, {146, 143, 135}, 0.7 * mottle + 0.3 * grain);
+            double speck  = Hash(x, y, 54);
+            if (speck > 0.985) c = Scale(c, 0.78);
+            else if (speck < 0.01) c = Scale(c, 1.12);
+            Set(p, x, y, Scale(c, 0.96 + 0.08 * Hash(x, y, 52)));
         }
     return p;
 }
