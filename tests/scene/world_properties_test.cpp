@@ -244,7 +244,47 @@ TEST(WorldTables, RocksHoldTheHighestPointWithSixOverhangsAndCreases) {
     ExpectTexRange(meshRocks, -0.6335f, 2.4585f, -0.2208f, 1.1505f);
 }
 
+// How unevenly triangle t stretches its picture over its face: the ratio of the two
+// singular values of the map from the face's own plane to texture coordinates.
+double TextureStretch(const MeshGroup& g, size_t t) {
+    const MeshVertex* r  = g.rows + t * 3;
+    const Vec         e1 = Sub(r[1], r[0]), e2 = Sub(r[2], r[0]);
+    const double      l1 = std::sqrt(Dot(e1, e1));
+    const Vec         a  = {e1.x / l1, e1.y / l1, e1.z / l1};
+    const Vec         n  = Cross(e1, e2);
+    Vec               b  = Cross(n, a);
+    const double      lb = std::sqrt(Dot(b, b));
+    b                    = {b.x / lb, b.y / lb, b.z / lb};
+    // Edges in the face's plane, and the texture steps along them.
+    const double x1 = l1, x2 = Dot(e2, a), y2 = Dot(e2, b);
+    const double du1 = r[1].u - r[0].u, dv1 = r[1].v - r[0].v, du2 = r[2].u - r[0].u, dv2 = r[2].v - r[0].v;
+    // J maps plane (x, y) to (u, v): columns d/dx and d/dy.
+    const double ux = du1 / x1, vx = dv1 / x1, uy = (du2 - ux * x2) / y2, vy = (dv2 - vx * x2) / y2;
+    const double tr = ux * ux + vx * vx + uy * uy + vy * vy, det = std::abs(ux * vy - uy * vx);
+    const double root = std::sqrt(std::max(0.0, tr * tr / 4 - det * det));
+    return std::sqrt((tr / 2 + root) / std::max(1e-30, tr / 2 - root));
+}
+
+// The stretch that half the group's area stays under.
+double MedianStretchByArea(const MeshGroup& g) {
+    std::vector<std::pair<double, double>> faces;   // stretch, area
+    double                                 total = 0;
+    for (size_t t = 0; t < TriangleCount(g); ++t) {
+        const Vec n    = FaceNormal(g, t);
+        const double area = std::sqrt(Dot(n, n)) / 2;
+        faces.push_back({TextureStretch(g, t), area});
+        total += area;
+    }
+    std::sort(faces.begin(), faces.end());
+    double seen = 0;
+    for (const auto& [stretch, area] : faces)
+        if ((seen += area) >= total / 2) return stretch;
+    return 0;
+}
+
 TEST(WorldTables, GravelAndSandCarryTheirNormalAndCoordinateRanges) {
+    // Laid without stretching the pebbles out of shape.
+    EXPECT_LE(MedianStretchByArea(meshGravel), 1.4);
     ExpectNyRange(meshGravel, 0.713f, 0.9981f);
     ExpectTexRange(meshGravel, -0.4838f, 1.4769f, -0.0484f, 1.1589f);
     ExpectTexRange(meshSand, -3.3242f, 4.3242f, -3.1844f, 4.1844f);

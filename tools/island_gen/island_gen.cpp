@@ -504,6 +504,47 @@ void RemapRange(std::vector<Row>& rows, size_t skip, bool useU, double lo, doubl
     }
 }
 
+// One texture axis for the rows from `skip` on, three to a triangle: scale * raw plus an
+// offset, each triangle moved by whole turns of the picture (invisible with repeat) to lie
+// within [lo, hi]. Empty when some triangle is too large to fit.
+std::vector<double> FitAxis(const std::vector<double>& raw, double scale, double offset, double lo, double hi) {
+    std::vector<double> w(raw.size());
+    for (size_t t = 0; t + 2 < raw.size(); t += 3) {
+        double mn = 1e18, mx = -1e18;
+        for (size_t c = t; c < t + 3; ++c) mn = std::min(mn, scale * raw[c] + offset), mx = std::max(mx, scale * raw[c] + offset);
+        const double turns = std::ceil(lo - mn - 1e-9);
+        if (mx + turns > hi + 1e-9) return {};
+        for (size_t c = t; c < t + 3; ++c) w[c] = scale * raw[c] + offset + turns;
+    }
+    return w;
+}
+
+// The scale nearest `nominal` (within 15 %) at which one corner lies exactly on lo and
+// another, its triangle raised by further whole turns, exactly on hi; the coordinates it
+// gives, or empty when there is none.
+std::vector<double> FitAxisExactly(const std::vector<double>& raw, double nominal, double lo, double hi, double* scale) {
+    std::vector<double> best;
+    double              bestMiss = 0.15 * nominal;
+    for (size_t a = 0; a < raw.size(); ++a)
+        for (size_t b = 0; b < raw.size(); ++b) {
+            if (a / 3 == b / 3 || std::abs(raw[b] - raw[a]) < 1e-6) continue;
+            for (int turns = -4; turns <= 4; ++turns) {
+                const double s = (hi - lo - turns) / (raw[b] - raw[a]);
+                if (s <= 0 || std::abs(s - nominal) >= bestMiss) continue;
+                std::vector<double> w = FitAxis(raw, s, lo - s * raw[a], lo, hi);
+                if (w.empty()) continue;
+                const size_t t     = b / 3 * 3;
+                const double raise = std::round(hi - w[b]);
+                if (raise < 0 || std::abs(hi - w[b] - raise) > 1e-9 || w[b] < std::max({w[t], w[t + 1], w[t + 2]})) continue;
+                for (size_t c = t; c < t + 3; ++c) w[c] += raise;
+                const auto [mn, mx] = std::minmax_element(w.begin(), w.end());
+                if (std::abs(*mn - lo) > 1e-9 || std::abs(*mx - hi) > 1e-9) continue;
+                best = w, bestMiss = std::abs(s - nominal), *scale = s;
+            }
+        }
+    return best;
+}
+
 int FindPoint(V3 p) {
     for (size_t i = 0; i < g_points.size(); ++i)
         if (std::abs(g_points[i].x - p.x) < 1e-6 && std::abs(g_points[i].z - p.z) < 1e-6 &&
@@ -1154,13 +1195,18 @@ int main(int argc, char** argv) {
     SpreadGivenNormals(gravelNormals, gravelFirst);
     FitNormalRange(gravelNormals, 0.713, 0.9981, PointsOf(gravelFirst), gravel);
     Group groupGravel = MakeGroup("meshGravel", 2, gravel, gravelNormals, gravelFirst);
-    for (size_t k = 3; k < groupGravel.rows.size(); ++k) {
-        Row& r = groupGravel.rows[k];
-        r.u    = (r.p.x + r.p.z * 0.3) / 40;
-        r.v    = r.p.z / 100;
+    // Gravel: laid from above at nearly one scale across and along the bed, so the pebbles
+    // keep their shape; whole turns per triangle keep the coordinates in the stated ranges.
+    {
+        std::vector<double> xs, zs;
+        for (size_t k = 3; k < groupGravel.rows.size(); ++k) xs.push_back(groupGravel.rows[k].p.x), zs.push_back(groupGravel.rows[k].p.z);
+        double              uScale = 0, vScale = 0;
+        std::vector<double> us = FitAxisExactly(xs, 1.0 / 60, -0.4838, 1.4769, &uScale);
+        std::vector<double> vs = FitAxisExactly(zs, uScale, -0.0484, 1.1589, &vScale);
+        if (us.empty() || vs.empty()) Fail(std::string("gravel coordinates: no scale fits the stated ranges ") + (us.empty() ? "across" : "along"));
+        for (size_t k = 3; k < groupGravel.rows.size(); ++k) groupGravel.rows[k].u = us[k - 3], groupGravel.rows[k].v = vs[k - 3];
+        std::printf("gravel texture: %.2f units per turn across, %.2f along\n", 1 / uScale, 1 / vScale);
     }
-    RemapRange(groupGravel.rows, 3, true, -0.4838, 1.4769);
-    RemapRange(groupGravel.rows, 3, false, -0.0484, 1.1589);
 
     std::map<int, V3> sandNormals = SmoothNormals(std::vector<Tri>(sand.begin(), sand.end() - 1));
     SpreadGivenNormals(sandNormals, sandFirst);
