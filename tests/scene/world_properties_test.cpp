@@ -282,6 +282,16 @@ double MedianStretchByArea(const MeshGroup& g) {
     return 0;
 }
 
+// A face standing nearly on edge shows the picture laid from above as streaks, and a
+// sliver as a crack in the ground.
+TEST(WorldTables, NoGroundFaceIsSteeperThanANormalHeightOfOneFifth) {
+    for (const MeshGroup* g : {&meshTerrain, &meshGravel, &meshSand})
+        for (size_t t = 0; t < TriangleCount(*g); ++t) {
+            const Vec n = FaceNormal(*g, t);
+            EXPECT_GE(std::abs(n.y) / std::sqrt(Dot(n, n)), 0.2) << "triangle " << t << " of the group with texture " << g->texture;
+        }
+}
+
 TEST(WorldTables, GravelAndSandCarryTheirNormalAndCoordinateRanges) {
     // Laid without stretching the pebbles out of shape.
     EXPECT_LE(MedianStretchByArea(meshGravel), 1.4);

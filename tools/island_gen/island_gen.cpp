@@ -257,6 +257,9 @@ struct StreamSection {
 };
 std::vector<StreamSection> g_valley;
 
+// How far the gravel bed's top edge bows away from the rocks between its ends.
+constexpr double kTopBow = 4.0;
+
 double Dome(double x, double z) {
     V3     p = {x, 0, z};
     double deg = AngleAround(p, kRockCentre), r = RadiusAround(p, kRockCentre);
@@ -663,7 +666,18 @@ int main(int argc, char** argv) {
         V3 q = topE + (g_points[coastGravelE] - topE) * t;
         lineR.push_back(i == 8 ? coastGravelE : AddPoint(q.x + 3 * std::sin(t * kPi), 0, q.z));
     }
+    // The bed's top edge bows away from the rocks: were its corners in line (the valley
+    // floor's first point lies on the straight edge), the terrain above it would close the
+    // gap with a face standing on edge; bowed the other way, the terrain between the edge
+    // and the rock foot gets too narrow for its height.
     V3 topA = topW + (topE - topW) * 0.3, topB = topW + (topE - topW) * 0.6;
+    {
+        V3     along = topE - topW;
+        double len   = std::hypot(along.x, along.z);
+        V3     bow   = {-along.z / len, 0, along.x / len};   // across the edge, away from the rocks
+        topA         = topA + bow * kTopBow;
+        topB         = topB + bow * kTopBow;
+    }
     for (int i = 0; i <= 10; ++i) {
         if (i == 9) {
             lineA.push_back(rowA), lineB.push_back(rowB);
