@@ -260,6 +260,11 @@ std::vector<StreamSection> g_valley;
 // How far the gravel bed's top edge bows away from the rocks between its ends.
 constexpr double kTopBow = 4.0;
 
+// How far the stream's water line keeps above the ground across its bed.
+constexpr double kStreamClearance = 0.15;
+// Stream corners placed on a level across their section.
+std::set<int> g_streamLevelled;
+
 double Dome(double x, double z) {
     V3     p = {x, 0, z};
     double deg = AngleAround(p, kRockCentre), r = RadiusAround(p, kRockCentre);
@@ -1007,15 +1012,53 @@ int main(int argc, char** argv) {
         const Section& p = sections[k - 1].half > 0 ? sections[k - 1] : Section{-8.24, 89.08, 7.8};
         const Section& n = sections[k + 1].half > 0 ? sections[k + 1] : Section{-4.4, 76.8, 7};
         double dx = n.x - p.x, dz = n.z - p.z, l = std::hypot(dx, dz);
-        west.push_back(AddPoint(s.x - dz / l * s.half, 0, s.z + dx / l * s.half));
-        east.push_back(AddPoint(s.x + dz / l * s.half, 0, s.z - dx / l * s.half));
+        // Each section's water line is straight from bank to bank, so it is fitted to the
+        // ground across the bed: the widths on either side and the two bank heights that keep
+        // the line just above the ground everywhere along it, as close to it as can be and as
+        // level as the bed allows.
+        const V3 toWest = {-dz / l, 0, dx / l};
+        double   bestCost = 1e18;
+        V3       bestW{}, bestE{};
+        for (double ww = 1.5; ww <= s.half + 1e-9; ww += 0.25)
+            for (double we = 1.5; we <= s.half + 1e-9; we += 0.25) {
+                const V3 w = {s.x + toWest.x * ww, 0, s.z + toWest.z * ww};
+                const V3 e = {s.x - toWest.x * we, 0, s.z - toWest.z * we};
+                constexpr int kSamples = 24;
+                double        g[kSamples + 1];
+                for (int i = 0; i <= kSamples; ++i) {
+                    const double t = double(i) / kSamples;
+                    g[i]           = GroundAt(w.x + (e.x - w.x) * t, w.z + (e.z - w.z) * t, groundAll);
+                }
+                for (double yw = g[0] + kStreamClearance; yw <= g[0] + 3; yw += 0.05) {
+                    double ye = g[kSamples] + kStreamClearance;
+                    for (int i = 1; i < kSamples; ++i) {
+                        const double t = double(i) / kSamples;
+                        ye             = std::max(ye, (g[i] + kStreamClearance - yw * (1 - t)) / t);
+                    }
+                    double gap = 0;
+                    for (int i = 0; i <= kSamples; ++i) {
+                        const double t = double(i) / kSamples;
+                        gap += yw + (ye - yw) * t - g[i];
+                    }
+                    const double width = ww + we;
+                    const double edges = yw - g[0] + ye - g[kSamples];
+                    const double cost  = gap / (kSamples + 1) + 0.5 * edges + 0.3 * std::abs(yw - ye) / width * 4 - 0.05 * width;
+                    if (cost < bestCost) bestCost = cost, bestW = {w.x, yw, w.z}, bestE = {e.x, ye, e.z};
+                }
+            }
+        west.push_back(AddPoint(bestW.x, bestW.y, bestW.z));
+        east.push_back(AddPoint(bestE.x, bestE.y, bestE.z));
+        g_streamLevelled.insert(west.back()), g_streamLevelled.insert(east.back());
     }
     int streamTop = -1;
     for (Loop* side : {&west, &east})
         for (int i : *side) {
             if (g_fixed.count(i)) continue;
-            double y        = GroundAt(g_points[i].x, g_points[i].z, groundAll);
-            g_points[i].y   = Round4(std::max(y + 0.8, -3.9385));
+            if (!g_streamLevelled.count(i)) {
+                double y      = GroundAt(g_points[i].x, g_points[i].z, groundAll);
+                g_points[i].y = Round4(std::max(y + 0.3, -3.9385));
+            }
+            g_points[i].y = Round4(std::max(g_points[i].y, -3.9385));
             if (streamTop < 0 || g_points[i].y > g_points[streamTop].y) streamTop = i;
         }
     g_points[streamTop].y = 25.9142;
@@ -1043,20 +1086,23 @@ int main(int argc, char** argv) {
     }
     FaceUp(stream);
     // Where a pebble ridge would show through the water between its corners, lift the
-    // corners a little (never more than 0.6, so the water keeps to its bed).
+    // corners nearest it a little (never more than 1.5, so the water keeps to its bed).
     {
         std::map<int, double> start;
         for (const Tri& t : stream)
             for (int i : t) start[i] = g_points[i].y;
-        for (int round = 0; round < 20; ++round)
+        for (int round = 0; round < 60; ++round)
             for (const Tri& t : stream)
-                for (double a = 0; a <= 1; a += 0.125)
-                    for (double b = 0; a + b <= 1; b += 0.125) {
+                for (double a = 0; a <= 1; a += 0.0625)
+                    for (double b = 0; a + b <= 1; b += 0.0625) {
                         V3     p = g_points[t[0]] + (g_points[t[1]] - g_points[t[0]]) * a + (g_points[t[2]] - g_points[t[0]]) * b;
                         double h = GroundAt(p.x, p.z, groundAll);
                         if (p.y > h + 0.05) continue;
-                        for (int i : t)
-                            if (!g_fixed.count(i)) g_points[i].y = Round4(std::min({g_points[i].y + 0.05, start[i] + 0.6, 25.9}));
+                        // The corners nearest the ridge rise.
+                        const double weight[3] = {1 - a - b, a, b};
+                        for (int c = 0; c < 3; ++c)
+                            if (!g_fixed.count(t[c]) && weight[c] >= 0.25)
+                                g_points[t[c]].y = Round4(std::min({g_points[t[c]].y + 0.05, start[t[c]] + 1.5, 25.9}));
                     }
     }
 
