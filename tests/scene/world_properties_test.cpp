@@ -242,6 +242,21 @@ TEST(WorldTables, RocksHoldTheHighestPointWithSixOverhangsAndCreases) {
     for (size_t i = 0; i < meshRocks.rowCount; ++i) lowest = std::min(lowest, meshRocks.rows[i].ny);
     EXPECT_FLOAT_EQ(lowest, -0.2021f);
     ExpectTexRange(meshRocks, -0.6335f, 2.4585f, -0.2208f, 1.1505f);
+
+    // Not one cone: at least three summits, each higher than every corner it shares a
+    // face with, high above the shoulder.
+    std::map<Pos, float> neighbourTop;
+    for (size_t t = 0; t < TriangleCount(meshRocks); ++t)
+        for (int a = 0; a < 3; ++a)
+            for (int b = 0; b < 3; ++b) {
+                if (a == b) continue;
+                const MeshVertex &p = meshRocks.rows[t * 3 + a], &q = meshRocks.rows[t * 3 + b];
+                auto [it, fresh]    = neighbourTop.try_emplace(PosOf(p), q.y);
+                if (!fresh) it->second = std::max(it->second, q.y);
+            }
+    int summits = 0;
+    for (auto& [p, top] : neighbourTop) summits += std::get<1>(p) > 60 && std::get<1>(p) > top;
+    EXPECT_GE(summits, 3);
 }
 
 // How unevenly triangle t stretches its picture over its face: the ratio of the two

@@ -553,6 +553,33 @@ std::vector<double> FitAxisExactly(const std::vector<double>& raw, double nomina
     return best;
 }
 
+// The massif's top over the upper ring (sorted by angle): every ring point belongs to the
+// summit nearest it in direction, and each ring edge rises to its summit; where the ring
+// passes from one summit to the next, two faces run from that ring point down to the
+// saddle between them, so every summit stands above all its neighbours. Ring points + 2 per
+// summit faces in all.
+std::vector<Tri> TopOfMassif(const Loop& ring, const std::vector<int>& summits, int saddle) {
+    auto owner = [&](int i) {
+        size_t best = 0;
+        double bestGap = 1e9;
+        for (size_t s = 0; s < summits.size(); ++s) {
+            double gap = std::abs(std::remainder(AngleAround(g_points[i], kRockCentre) - AngleAround(g_points[summits[s]], kRockCentre), 360.0));
+            if (gap < bestGap) bestGap = gap, best = s;
+        }
+        return summits[best];
+    };
+    std::vector<Tri> top;
+    for (size_t k = 0; k < ring.size(); ++k) {
+        int a = ring[k], b = ring[(k + 1) % ring.size()];
+        top.push_back({a, b, owner(a)});
+        if (owner(a) != owner(b)) {
+            top.push_back({owner(a), b, saddle});
+            top.push_back({b, owner(b), saddle});
+        }
+    }
+    return top;
+}
+
 int FindPoint(V3 p) {
     for (size_t i = 0; i < g_points.size(); ++i)
         if (std::abs(g_points[i].x - p.x) < 1e-6 && std::abs(g_points[i].z - p.z) < 1e-6 &&
@@ -892,15 +919,24 @@ int main(int argc, char** argv) {
     std::vector<Tri> sand = TriangulateBand(shoreOuter, shoreInner, floorA, floorB, coastSand);
     FaceUp(sand);
 
-    // Rock massif: foot, two rings and a peak; one ring juts out in a few places.
+    // Rock massif: foot, two rings, and three summits whose ridges meet at a saddle; one
+    // ring juts out in a few places. Each summit is given by its direction from the rock
+    // centre (degrees), its distance from it and its height; the first is the highest point
+    // of the world.
     int rockRing1Forced = given(rocksFirst[2]);
     int peak            = AddPoint(-23, 98.3276, -24.5);
     g_fixed.insert(peak);
+    const double summitAt[2][3] = {{70, 11, 86.5}, {190, 10, 81.0}};
+    std::vector<int> summits = {peak};
+    for (const auto& [deg, r, y] : summitAt)
+        summits.push_back(AddPoint(kRockCentre.x + r * std::cos(deg * kPi / 180), y, kRockCentre.z + r * std::sin(deg * kPi / 180)));
+    // The saddle in the middle, where the three ridges meet below the summits.
+    const int saddle = AddPoint(kRockCentre.x + 1, 74, kRockCentre.z + 1);
     Loop             rock1, rock2;
     std::vector<Tri> rocks;
     std::vector<Tri> rockDown;
-    for (int k = 0; k < 20; ++k) {
-        double deg = AngleAround(g_points[rockRing1Forced], kRockCentre) + k * 18;
+    for (int k = 0; k < 23; ++k) {
+        double deg = AngleAround(g_points[rockRing1Forced], kRockCentre) + k * 360.0 / 23;
         if (k == 0) {
             rock1.push_back(rockRing1Forced);
             continue;
@@ -914,14 +950,14 @@ int main(int argc, char** argv) {
     bool found = false;
     for (int span = 2; span <= 4 && !found; ++span)
     for (double bulge = 0.78; bulge < 1.0 && !found; bulge += 0.01)
-        for (int first = 0; first < 16 && !found; ++first) {
-            g_points.resize(size_t(peak) + 1 + 19);
+        for (int first = 0; first < 10 && !found; ++first) {
+            g_points.resize(size_t(saddle) + 1 + 22);
             rock2.clear();
-            for (int k = 0; k < 16; ++k) {
-                double deg = 10 + k * 22.5;
-                bool   out = (k - first + 16) % 16 < span;
+            for (int k = 0; k < 10; ++k) {
+                double deg = 10 + k * 36;
+                bool   out = (k - first + 10) % 10 < span;
                 double r   = kFootRadius.At(deg) * (out ? bulge : 0.42 + 0.08 * std::sin(deg * kPi / 45));
-                double y   = out ? kFootHeight.At(deg) + 40 : 68 + 7 * std::sin(deg * kPi / 90 + 1) + 5 * std::sin(deg * kPi / 36);
+                double y   = out ? kFootHeight.At(deg) + 40 : 66 + 5 * std::sin(deg * kPi / 90 + 1) + 4 * std::sin(deg * kPi / 36);
                 rock2.push_back(AddPoint(kRockCentre.x + r * std::cos(deg * kPi / 180), y, kRockCentre.z + r * std::sin(deg * kPi / 180)));
             }
             Loop f = foot, a = rock1, b = rock2;
@@ -931,11 +967,14 @@ int main(int argc, char** argv) {
             inc(f), inc(a), inc(b);
             rocks = ZipRings(f, a);
             for (const Tri& t : ZipRings(a, b)) rocks.push_back(t);
-            for (size_t k = 0; k < b.size(); ++k) rocks.push_back({b[k], peak, b[(k + 1) % b.size()]});
             int down = 0, up = 0;
             for (const Tri& t : rocks) (Turn(t[0], t[1], t[2]) < 0 ? down : up)++;
             if (down > up)
                 for (Tri& t : rocks) std::swap(t[1], t[2]);
+            for (Tri t : TopOfMassif(b, summits, saddle)) {
+                if (Turn(t[0], t[1], t[2]) < 0) std::swap(t[1], t[2]);
+                rocks.push_back(t);
+            }
             down = 0;
             for (const Tri& t : rocks) down += Turn(t[0], t[1], t[2]) < 0;
             bool ok = down == 6;
@@ -1233,15 +1272,26 @@ int main(int argc, char** argv) {
             double a0 = AngleAround(g_points[rocks[k][0]], kRockCentre);
             for (int c = 0; c < 3; ++c) {
                 Row&   r  = groupRocks.rows[k * 3 + c];
-                double a  = rocks[k][c] == peak ? a0 : AngleAround(r.p, kRockCentre);
+                double a  = AngleAround(r.p, kRockCentre);
                 if (a - a0 > 180) a -= 360;
                 if (a0 - a > 180) a += 360;
-                r.u = a / 120;
-                r.v = r.p.y / 60;
+                // Round the massif the picture wraps by direction and height; faces that
+                // look up more than sideways take it laid from above instead, since by
+                // direction it would streak out from the middle there.
+                if (FaceNormal(rocks[k]).y > 0.6) {
+                    r.u = r.p.x / 52;
+                    r.v = r.p.z / 60;
+                } else {
+                    r.u = a / 120;
+                    r.v = r.p.y / 60;
+                }
                 // A corner whose smooth normal turns away from this face gets a crease.
                 if (Dot(r.n, FaceNormal(rocks[k])) < 0.1) r.n = FaceNormal(rocks[k]);
+                // An overhang's corners take its face normal, turned no further down than the
+                // world's lowest rock normal.
                 if (Turn(rocks[k][0], rocks[k][1], rocks[k][2]) < 0) {
                     r.n = FaceNormal(rocks[k]);
+                    if (r.n.y < -0.2021) r.n = WithNy(r.n, -0.2021);
                     if (lowest == 0 || r.n.y < groupRocks.rows[lowest].n.y) lowest = k * 3 + c;
                 }
             }
