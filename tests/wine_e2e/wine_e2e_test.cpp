@@ -1,7 +1,8 @@
 // wine_e2e_test.cpp — the Windows build under Wine on a private Xvfb: the first window
 // as Win32 sees it (title, class "OpenGL", 640x480 client) and its first picture, the
 // ways out and their status, F1 on a screen without 640x480 with both answers to the
-// question, and a missing and a damaged texture. The cross-build's window_probe reads the Win32 side.
+// question, and a missing and a damaged texture; on Xorg, the real mode change. The
+// cross-build's window_probe reads the Win32 side.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -53,7 +54,7 @@ protected:
         // bound to another server; the test's programs start it anew on this one.
         std::system((std::string(kBuild) + "/island-wine --stop").c_str());
         std::string error;
-        ASSERT_TRUE(server_.Start(1024, 768, 24, &error)) << error;
+        ASSERT_TRUE(StartServer(&error)) << error;
         workDir_ = MakeTempDir();
         for (const auto& entry : fs::directory_iterator(kBuild))
             if (entry.path().extension() == ".bmp") fs::copy_file(entry.path(), fs::path(workDir_) / entry.path().filename());
@@ -67,6 +68,9 @@ protected:
             fs::remove_all(workDir_);
         }
     }
+
+    // Xvfb offers only its one 1024x768 mode, so every F1 meets a refusal.
+    virtual bool StartServer(std::string* error) { return server_.Start(1024, 768, 24, error); }
 
     // Starts the viewer and waits until it draws: keys sent before then may find Wine
     // still settling which window is active.
@@ -156,7 +160,31 @@ protected:
     Picture     scene_;    // and its first picture with the sky showing
 };
 
+// Xorg with the dummy driver changes modes through RandR, as a desktop's server does, so
+// Wine's ChangeDisplaySettingsA really switches it.
+class WineXorgTest : public WineViewerTest {
+protected:
+    void SetUp() override {
+        std::string why;
+        if (!XvfbServer::XorgAvailable(&why)) GTEST_SKIP() << why;
+        WineViewerTest::SetUp();
+    }
+    bool StartServer(std::string* error) override { return server_.StartXorg(ISLAND_XORG_CONFIG, error); }
+};
+
 }  // namespace
+
+TEST_F(WineXorgTest, F1SwitchesTheRealModeAndEscGivesItBack) {
+    ASSERT_EQ(CurrentMode(server_), "1024x768");
+    StartViewer();
+    ASSERT_TRUE(PressUntilWindow(first_.id, "F1", kToggleTitle)) << viewer_.Output();
+    EXPECT_EQ(Client(kToggleTitle), "640x480+0+0\n");
+    EXPECT_EQ(CurrentMode(server_), "640x480");
+    WindowInfo fullscreen;
+    ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &fullscreen));
+    EXPECT_EQ(EndStatusAfter(fullscreen.id, "Escape"), 0) << viewer_.Output();
+    EXPECT_EQ(CurrentMode(server_), "1024x768");
+}
 
 TEST_F(WineViewerTest, FirstWindowShowsTheTexturedIslandAndEscEndsWithStatusZero) {
     StartViewer();
