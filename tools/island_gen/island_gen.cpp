@@ -262,8 +262,6 @@ constexpr double kTopBow = 4.0;
 
 // How far the stream's water line keeps above the ground across its bed.
 constexpr double kStreamClearance = 0.15;
-// Stream corners placed on a level across their section.
-std::set<int> g_streamLevelled;
 
 double Dome(double x, double z) {
     V3     p = {x, 0, z};
@@ -556,8 +554,8 @@ std::vector<double> FitAxisExactly(const std::vector<double>& raw, double nomina
 // The massif's top over the upper ring (sorted by angle): every ring point belongs to the
 // summit nearest it in direction, and each ring edge rises to its summit; where the ring
 // passes from one summit to the next, two faces run from that ring point down to the
-// saddle between them, so every summit stands above all its neighbours. Ring points + 2 per
-// summit faces in all.
+// saddle between them, so every summit stands above all its neighbours. One face per ring
+// point and two more per change of summit.
 std::vector<Tri> TopOfMassif(const Loop& ring, const std::vector<int>& summits, int saddle) {
     auto owner = [&](int i) {
         size_t best = 0;
@@ -1020,7 +1018,8 @@ int main(int argc, char** argv) {
                                   {0.6, 54, 5.8},     {-1.2, 62, 6.2},   {-2.8, 70, 6.6},   {0, 0, 0},
                                   {0, 0, 0},          {-14.5, 98.5, 8},  {-20.5, 105, 8},   {-26, 111, 7.5},
                                   {-31, 117, 7},      {-35, 122.5, 4.5}, {-39, 128.6, 3.0},   {0, 0, 0}};
-    Loop west, east;
+    Loop          west, east;
+    std::set<int> fitted;   // corners whose height the section fit chose
     for (int k = 0; k < 20; ++k) {
         if (k == 11) {
             west.push_back(given(streamFirst[0]));
@@ -1087,13 +1086,13 @@ int main(int argc, char** argv) {
             }
         west.push_back(AddPoint(bestW.x, bestW.y, bestW.z));
         east.push_back(AddPoint(bestE.x, bestE.y, bestE.z));
-        g_streamLevelled.insert(west.back()), g_streamLevelled.insert(east.back());
+        fitted.insert(west.back()), fitted.insert(east.back());
     }
     int streamTop = -1;
     for (Loop* side : {&west, &east})
         for (int i : *side) {
             if (g_fixed.count(i)) continue;
-            if (!g_streamLevelled.count(i)) {
+            if (!fitted.count(i)) {
                 double y      = GroundAt(g_points[i].x, g_points[i].z, groundAll);
                 g_points[i].y = Round4(std::max(y + 0.3, -3.9385));
             }
