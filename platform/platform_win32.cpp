@@ -8,6 +8,7 @@
 // messages the program never looks at). And the system's stock resources, pixel-format
 // and display-mode records are built here from the program's plain ones.
 #include "platform/platform.h"
+#include "platform/key_taps.h"
 
 // The program's GL headers are told the calling conventions on the command line, so
 // they need not pull in windows.h; here windows.h defines them itself.
@@ -51,6 +52,9 @@ struct Win32State {
     std::vector<RegisteredClass> classes;
     MessageInFlight*             inFlight = nullptr;
     MSG                          lastPeeked{};
+    KeyTaps                      taps;
+    bool                         waiting = false;
+    MSG                          waitingMessage{};
 };
 
 Win32State& state() {
@@ -177,15 +181,33 @@ WindowHandle PlatGetFocus() { return ToHandle(GetFocus()); }
 
 int PlatDestroyWindow(WindowHandle window) { return DestroyWindow(ToHwnd(window)); }
 
+// A key's release that must wait for an idle pass is kept here, taken off the system's
+// queue already, and goes out first at the next poll.
 int PlatPeekMessage(PlatMessage* message) {
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return 0;
-    state().lastPeeked = msg;
-    message->window    = ToHandle(msg.hwnd);
-    message->message   = msg.message;
-    message->wParam    = static_cast<uint32_t>(msg.wParam);
-    message->lParam    = static_cast<int32_t>(msg.lParam);
-    return 1;
+    Win32State& s = state();
+    for (;;) {
+        MSG msg;
+        if (s.waiting) {
+            msg       = s.waitingMessage;
+            s.waiting = false;
+        } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            s.taps.QueueFoundEmpty();
+            return 0;
+        }
+        const PlatMessage next{ToHandle(msg.hwnd), msg.message, static_cast<uint32_t>(msg.wParam),
+                               static_cast<int32_t>(msg.lParam)};
+        if (s.taps.MustWait(next)) {
+            s.waiting        = true;
+            s.waitingMessage = msg;
+            s.taps.QueueFoundEmpty();
+            return 0;
+        }
+        if (RepeatsAHeldKey(next)) continue;
+        s.taps.Delivered(next);
+        s.lastPeeked = msg;
+        *message     = next;
+        return 1;
+    }
 }
 
 int PlatTranslateMessage(const PlatMessage* message) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "tests/e2e/xvfb_harness.h"
 
@@ -197,6 +198,77 @@ TEST_F(ViewerTest, FullscreenOnAScreenOfThatSizeNeedsNoQuestion) {
     EXPECT_EQ(EndStatusAfter(windowed.id, {"Escape"}), 0) << viewer_.Output();
 }
 
+// A press and its release that reach the viewer in one batch still act, once: a tap
+// on a slow machine. A held F1 rebuilds once, though the key repeats meanwhile and
+// each new window receives the repeats.
+TEST_F(ViewerTest, InstantTapsActAndAHeldF1RebuildsOnce) {
+    StartOnScreen(640, 480);
+    ASSERT_TRUE(SendKeyDown(server_, first_.id, "F1"));
+    WindowInfo fullscreen;
+    ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &fullscreen)) << viewer_.Output();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(SendKeyUp(server_, fullscreen.id, "F1"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(WaitForWindow(server_, kToggleTitle, kWaitMs, &fullscreen));
+    EXPECT_FALSE(IsDecorated(server_, fullscreen.id)) << "the held key rebuilt more than once";
+
+    ASSERT_TRUE(SendTap(server_, fullscreen.id, "F1"));
+    WindowInfo windowed;
+    bool       decorated = false;
+    const auto deadline  = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (!decorated && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (WaitForWindow(server_, kToggleTitle, 100, &windowed)) decorated = IsDecorated(server_, windowed.id);
+    }
+    ASSERT_TRUE(decorated) << viewer_.Output();
+    ASSERT_TRUE(SendTap(server_, windowed.id, "Escape"));
+    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+}
+
+// The question's box is shown by a child process, which must not outlive the viewer:
+// a signal that ends the viewer ends its box, and a killed viewer takes it along.
+TEST_F(ViewerTest, AMessageBoxEndsWithTheViewer) {
+    StartOnScreen(1024, 768);
+    WindowInfo question;
+    ASSERT_TRUE(PressUntilWindow(first_.id, "F1", kQuestion, &question)) << viewer_.Output();
+    viewer_.Terminate();
+    EXPECT_EQ(EndStatus(), 128 + SIGTERM) << viewer_.Output();
+    EXPECT_TRUE(WaitForNoWindow(server_, kQuestion, 5000));
+
+    StartViewer();
+    ASSERT_TRUE(PressUntilWindow(first_.id, "F1", kQuestion, &question)) << viewer_.Output();
+    viewer_.Signal(SIGKILL);
+    EXPECT_EQ(viewer_.WaitForExit(5000), 128 + SIGKILL);
+    EXPECT_TRUE(WaitForNoWindow(server_, kQuestion, 5000));
+}
+
+// Without a session bus, the D-Bus library would start one for the display, which
+// would stay behind after the viewer ends.
+TEST_F(ViewerTest, LeavesNoSessionBusBehind) {
+    const auto busProcesses = [this] {
+        const std::string command = "for p in $(pgrep -x 'dbus-daemon|dbus-launch'); do tr '\\0' '\\n' "
+                                    "</proc/$p/environ 2>/dev/null | grep -qx 'DISPLAY=" +
+                                    server_.DisplayName() + "' && echo $p; done";
+        std::string pids;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char line[64];
+            while (fgets(line, sizeof line, pipe)) pids += line;
+            pclose(pipe);
+        }
+        return pids;
+    };
+    const char*       address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string saved   = address ? address : "";
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    std::string error;
+    ASSERT_TRUE(server_.Start(1024, 768, 24, &error)) << error;
+    const std::string before = busProcesses();
+    StartViewer();
+    if (!saved.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", saved.c_str(), 1);
+    EXPECT_EQ(EndStatusAfter(first_.id, {"Escape"}), 0) << viewer_.Output();
+    EXPECT_EQ(busProcesses(), before);
+}
+
 // Xorg with the dummy driver changes modes for real, as a desktop's server does.
 class XorgViewerTest : public ViewerTest {
 protected:
@@ -257,7 +329,8 @@ TEST_F(XorgViewerTest, EveryWayOutOfFullscreenBringsTheDesktopModeBack) {
     // A crash dies of its signal, as it would have; everything else ends with 0.
     for (const Ending& ending : {Ending{"Esc", 0}, Ending{"close", 0}, Ending{"SIGTERM", 0},
                                  Ending{"destroyed by another client", 0}, Ending{"SIGSEGV", 128 + SIGSEGV},
-                                 Ending{"SIGABRT", 128 + SIGABRT}}) {
+                                 Ending{"SIGABRT", 128 + SIGABRT}, Ending{"SIGHUP", 128 + SIGHUP},
+                                 Ending{"SIGQUIT", 128 + SIGQUIT}}) {
         SCOPED_TRACE(ending.name);
         WindowInfo fullscreen;
         ASSERT_NO_FATAL_FAILURE(EnterFullscreen(&fullscreen));
@@ -271,6 +344,8 @@ TEST_F(XorgViewerTest, EveryWayOutOfFullscreenBringsTheDesktopModeBack) {
             if (name == "destroyed by another client") DestroyFromOutside(server_, fullscreen.id);
             if (name == "SIGSEGV") viewer_.Signal(SIGSEGV);
             if (name == "SIGABRT") viewer_.Signal(SIGABRT);
+            if (name == "SIGHUP") viewer_.Signal(SIGHUP);
+            if (name == "SIGQUIT") viewer_.Signal(SIGQUIT);
             status = EndStatus();
         }
         EXPECT_EQ(status, ending.status) << viewer_.Output();

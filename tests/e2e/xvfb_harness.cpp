@@ -134,8 +134,8 @@ void CollectNamed(Display* display, Window window, std::vector<WindowInfo>* foun
 }
 
 bool SendWithFocus(const XvfbServer& server, XWindow window, const std::string& verb,
-                   const std::vector<std::string>& keys) {
-    std::vector<std::string> args{"xdotool", "windowfocus", std::to_string(window), verb, "--delay", "30"};
+                   const std::vector<std::string>& keys, const char* delayMs = "30") {
+    std::vector<std::string> args{"xdotool", "windowfocus", std::to_string(window), verb, "--delay", delayMs};
     args.insert(args.end(), keys.begin(), keys.end());
     return RunTool(server, args);
 }
@@ -417,6 +417,10 @@ bool IsDecorated(const XvfbServer& server, XWindow window) {
 
 bool SendKeys(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys) {
     return SendWithFocus(server, window, "key", keys);
+}
+
+bool SendTap(const XvfbServer& server, XWindow window, const std::string& key) {
+    return SendWithFocus(server, window, "key", {key}, "0");
 }
 
 bool SendKeyDown(const XvfbServer& server, XWindow window, const std::string& key) {

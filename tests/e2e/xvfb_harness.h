@@ -146,6 +146,9 @@ bool IsDecorated(const XvfbServer& server, XWindow window);
 // Keys by xdotool name ("F1", "Escape", "q"), typed with the keyboard focus on `window`.
 bool SendKeys(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys);
 bool SendKeyDown(const XvfbServer& server, XWindow window, const std::string& key);
+// A press and its release sent together, as one flush: they reach the program in the
+// same batch of events, as a quick tap does on a busy machine.
+bool SendTap(const XvfbServer& server, XWindow window, const std::string& key);
 bool SendKeyUp(const XvfbServer& server, XWindow window, const std::string& key);
 
 // Keys sent straight to `window` as events, for clients (weston's x11 backend) that

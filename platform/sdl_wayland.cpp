@@ -1,0 +1,64 @@
+// sdl_wayland.cpp — Wayland under SDL 2.26: the probe for a compositor without an
+// input seat, and the compositors' quirks SDL does not handle itself.
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+#include "platform/sdl_layer.h"
+
+namespace sdl {
+namespace {
+
+// SDL 2.26 crashes inside SDL_Init on a Wayland compositor that offers no input seat
+// (a headless one). Where SDL would take Wayland (there is no X display to prefer),
+// the compositor is asked first, through the client library SDL has loaded anyway.
+struct WlDisplay;
+struct WlProxy;
+struct WlRegistryListener {
+    void (*global)(void* data, WlProxy* registry, uint32_t name, const char* interface, uint32_t version);
+    void (*globalRemove)(void* data, WlProxy* registry, uint32_t name);
+};
+
+void NoteSeat(void* data, WlProxy*, uint32_t, const char* interface, uint32_t) {
+    if (std::string(interface) == "wl_seat") *static_cast<bool*>(data) = true;
+}
+
+void IgnoreRemoval(void*, WlProxy*, uint32_t) {}
+
+}  // namespace
+
+bool OnWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::string(driver) == "wayland";
+}
+
+
+bool WaylandWithoutSeat() {
+    const char* x11 = std::getenv("DISPLAY");
+    if (x11 && *x11) return false;
+    auto connect     = reinterpret_cast<WlDisplay* (*)(const char*)>(dlsym(RTLD_DEFAULT, "wl_display_connect"));
+    auto disconnect  = reinterpret_cast<void (*)(WlDisplay*)>(dlsym(RTLD_DEFAULT, "wl_display_disconnect"));
+    auto roundtrip   = reinterpret_cast<int (*)(WlDisplay*)>(dlsym(RTLD_DEFAULT, "wl_display_roundtrip"));
+    auto construct   = reinterpret_cast<WlProxy* (*)(WlProxy*, uint32_t, const void*, ...)>(
+        dlsym(RTLD_DEFAULT, "wl_proxy_marshal_constructor"));
+    auto addListener = reinterpret_cast<int (*)(WlProxy*, void (**)(void), void*)>(
+        dlsym(RTLD_DEFAULT, "wl_proxy_add_listener"));
+    auto destroy          = reinterpret_cast<void (*)(WlProxy*)>(dlsym(RTLD_DEFAULT, "wl_proxy_destroy"));
+    const void* registryInterface = dlsym(RTLD_DEFAULT, "wl_registry_interface");
+    if (!connect || !disconnect || !roundtrip || !construct || !addListener || !destroy || !registryInterface)
+        return false;
+    WlDisplay* display = connect(nullptr);
+    if (!display) return false;
+    constexpr uint32_t kGetRegistry = 1;
+    bool               seat         = false;
+    static const WlRegistryListener listener{NoteSeat, IgnoreRemoval};
+    WlProxy* registry = construct(reinterpret_cast<WlProxy*>(display), kGetRegistry, registryInterface, nullptr);
+    if (registry) {
+        addListener(registry, reinterpret_cast<void (**)(void)>(const_cast<WlRegistryListener*>(&listener)), &seat);
+        roundtrip(display);
+        destroy(registry);
+    }
+    disconnect(display);
+    return registry && !seat;
+}
+}  // namespace sdl
