@@ -227,7 +227,8 @@ int PlatQueryPerformanceFrequency(int64_t* frequency);
 // font to offer.
 int PlatUseFontBitmaps(DeviceContextHandle dc, uint32_t firstChar, uint32_t count, uint32_t listBase);
 
-// A whole file mapped read-only. The handles are the system's own.
+// A whole file, read-only: mapped, or on POSIX read into memory where it is small
+// enough that copying costs less than a mapping. The handles are the system's own.
 struct PlatMappedFile {
     intptr_t       file;
     intptr_t       mapping;

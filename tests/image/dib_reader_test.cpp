@@ -65,6 +65,33 @@ TEST_F(DibReaderTest, ReadsWithoutMessageAndLeavesNothingOpen) {
     EXPECT_FALSE(IsMapped(path));
 }
 
+// Small files are read into memory and large ones mapped; either way the whole file
+// arrives and nothing stays open or mapped. 1 MiB is where the reading stops.
+TEST_F(DibReaderTest, FilesOnEitherSideOfTheReadingLimitReadWhole) {
+    for (const int32_t width : {16, 600}) {
+        SCOPED_TRACE(width);
+        BmpLayout bmp;
+        bmp.width  = width;
+        bmp.height = width;
+        bmp.bits.resize(static_cast<size_t>(width) * 3 * width);
+        for (size_t i = 0; i < bmp.bits.size(); ++i) bmp.bits[i] = static_cast<uint8_t>(i * 7 + i / 251);
+        const std::vector<uint8_t> file = BuildBmp(bmp);
+        ASSERT_EQ(file.size() >= (1u << 20), width == 600);
+        const std::string path  = dir_.Write("square.bmp", file);
+        const int         files = CountOpenFiles();
+        ImagePtr          image(ReadDibImage(path.c_str()));
+        ASSERT_TRUE(image);
+        const std::vector<uint8_t> pixels = Pixels(image.get());
+        ASSERT_EQ(pixels.size(), bmp.bits.size());
+        for (const size_t i : {size_t{0}, pixels.size() / 2, pixels.size() - 3}) {
+            EXPECT_EQ(pixels[i], bmp.bits[i + 2]);
+            EXPECT_EQ(pixels[i + 2], bmp.bits[i]);
+        }
+        EXPECT_EQ(CountOpenFiles(), files);
+        EXPECT_FALSE(IsMapped(path));
+    }
+}
+
 TEST_F(DibReaderTest, MessagesBelongToTheFocusWindow) {
     fake::Fake().focus = reinterpret_cast<WindowHandle>(&fake::Fake());
     EXPECT_FALSE(ReadDibImage((dir_.path() + "/missing.bmp").c_str()));

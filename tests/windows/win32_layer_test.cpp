@@ -91,6 +91,30 @@ TEST_F(Win32LayerTest, TheQueueCarriesTimersAndTheQuitCode) {
     EXPECT_TRUE(quit);
 }
 
+// The program reads keys only when the queue is empty: each release waits for one
+// empty poll after its press, and a key-down repeating a held key never comes out.
+TEST_F(Win32LayerTest, EveryPressMeetsAnEmptyPollAndRepeatsAreDropped) {
+    const HWND hwnd       = reinterpret_cast<HWND>(window_);
+    const LPARAM repeated = 1 | (1 << 30), released = 1 | (1 << 30) | (1u << 31);
+    PostMessageA(hwnd, WM_KEYDOWN, VK_F1, 1);
+    PostMessageA(hwnd, WM_KEYDOWN, VK_F1, repeated);
+    PostMessageA(hwnd, WM_KEYUP, VK_F1, released);
+    PostMessageA(hwnd, WM_KEYDOWN, 'Q', 1);
+    PostMessageA(hwnd, WM_KEYUP, 'Q', released);
+    std::string trace;
+    PlatMessage message{};
+    for (int poll = 0; poll < 20; ++poll) {
+        if (!PlatPeekMessage(&message)) {
+            if (!trace.empty() && trace.back() != '.') trace += '.';
+            continue;
+        }
+        if (message.message == WM_KEYDOWN) trace += "v" + std::to_string(message.wParam) + " ";
+        if (message.message == WM_KEYUP) trace += "^" + std::to_string(message.wParam) + " ";
+        PlatDispatchMessage(&message);
+    }
+    EXPECT_EQ(trace, "v112 .^112 v81 .^81 .");
+}
+
 TEST_F(Win32LayerTest, SystemFontGlyphsBecomeDisplayLists) {
     const PixelFormatRequest request{1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
                                      PFD_TYPE_RGBA, 16, 0, 0, 16, 0, 0, PFD_MAIN_PLANE};
