@@ -183,6 +183,7 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
         return DISP_CHANGE_FAILED;
     }
     SDL_ShowWindow(holder);
+    SettleFullscreen(holder);
     if (!ModeInForce(holder, display, mode)) {
         SDL_DestroyWindow(holder);
         return DISP_CHANGE_BADMODE;
@@ -196,7 +197,7 @@ void LeaveDisplayMode() {
     DropModeHolder();
     for (const auto& w : g_layer.windows) {
         if (!w->fullscreen) continue;
-        SDL_SetWindowFullscreen(w->sdl, 0);
+        LeaveFullscreen(w->sdl);
         w->fullscreen = false;
     }
     RemoveSignalGuard();

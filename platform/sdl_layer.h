@@ -109,6 +109,8 @@ bool          X11KeyIsDown(uint32_t virtualKey);   // false where unknown or not
 // Wayland.
 bool OnWayland();
 bool WaylandWithoutSeat();
+void SettleFullscreen(SDL_Window* window);
+void LeaveFullscreen(SDL_Window* window);
 
 // The display mode and the signals that end the program while it is changed.
 int32_t EnterDisplayMode(const DisplayMode& request);

@@ -1,5 +1,6 @@
 // sdl_wayland.cpp — Wayland under SDL 2.26: the probe for a compositor without an
 // input seat, and the compositors' quirks SDL does not handle itself.
+#include <GL/gl.h>
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -61,4 +62,35 @@ bool WaylandWithoutSeat() {
     disconnect(display);
     return registry && !seat;
 }
+// sway honours a fullscreen request only for a window it has mapped, and a Wayland
+// window is mapped by its first picture: a window made fullscreen while hidden comes
+// back from sway's first configure as an ordinary one. Such a window shows one black
+// picture and asks again.
+void SettleFullscreen(SDL_Window* window) {
+    if (!OnWayland() || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) return;
+    SDL_Window*   previousWindow  = SDL_GL_GetCurrentWindow();
+    SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
+    if (SDL_GLContext context = SDL_GL_CreateContext(window)) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SDL_GL_SwapWindow(window);
+        SDL_GL_MakeCurrent(previousWindow, previousContext);
+        SDL_GL_DeleteContext(context);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+    SDL_PumpEvents();
+}
+
+// Leaving fullscreen, SDL puts the pointer back where it was. On Wayland SDL 2.26 can
+// move the pointer only through a pointer lock, which it takes while the cursor is
+// hidden (as it is in fullscreen) and tries to release when the cursor shows again;
+// where the compositor gave no lock (GNOME's mutter), the release crashes. With the
+// cursor shown while the window leaves fullscreen, SDL does not move the pointer.
+void LeaveFullscreen(SDL_Window* window) {
+    const bool hidden = OnWayland() && SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE;
+    if (hidden) SDL_ShowCursor(SDL_ENABLE);
+    SDL_SetWindowFullscreen(window, 0);
+    if (hidden) SDL_ShowCursor(SDL_DISABLE);
+}
+
 }  // namespace sdl
