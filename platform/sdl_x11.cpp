@@ -18,20 +18,24 @@ Display*        xDisplay         = nullptr;
 // every later request on it, the buffer swap among them, into an X error. SDL's own
 // handler answers any error by restoring the display mode from inside the handler,
 // where Xlib can no longer deliver the reply it waits for: the program would hang for
-// good, still in the changed mode. An error about one of our windows means only that
-// it is gone, so the program closes it as if its close button had been pressed. While
-// it closes, SDL still looks the vanished window's tree up and trips over windows that
-// were never there; those errors mean the same and are let pass too.
+// good, still in the changed mode. A missing-window error about one of our windows
+// means only that it is gone, so the program closes it as if its close button had
+// been pressed. While it closes, SDL still looks the vanished window's tree up and
+// trips over windows that were never there; those errors mean the same and are let
+// pass too. Any other error about a window of ours is a request the window manager
+// did not allow yet (the focus given to a window it has not mapped, as sway's does
+// for a while): nothing to act on.
 int HandleXError(Display* display, XErrorEvent* error) {
     constexpr unsigned char kBadWindow = 3, kBadDrawable = 9;
+    const bool missingWindow = error->error_code == kBadWindow || error->error_code == kBadDrawable;
     for (const auto& w : g_layer.windows) {
         if (w->xid != 0 && w->xid == error->resourceid) {
+            if (!missingWindow) return 0;
             if (!w->gone) g_layer.goneWindows.push_back(w->xid);
             w->gone = true;
             return 0;
         }
     }
-    const bool missingWindow = error->error_code == kBadWindow || error->error_code == kBadDrawable;
     if (!g_layer.goneWindows.empty() && missingWindow) return 0;
     return sdlXErrorHandler ? sdlXErrorHandler(display, error) : 0;
 }

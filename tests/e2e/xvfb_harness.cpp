@@ -142,6 +142,8 @@ bool SendWithFocus(const XvfbServer& server, XWindow window, const std::string& 
 
 }  // namespace
 
+int WaitForProcess(pid_t pid, int timeoutMs) { return Reap(pid, timeoutMs); }
+
 XvfbServer::~XvfbServer() { Stop(); }
 
 bool XvfbServer::Start(int width, int height, int depth, std::string* error) {
@@ -456,79 +458,6 @@ bool ClickAt(const XvfbServer& server, int x, int y) {
     return RunTool(server, {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
 }
 
-WestonRun::~WestonRun() { Stop(); }
-
-bool WestonRun::Available(bool xwayland, std::string* why) {
-    if (system("command -v weston >/dev/null") != 0 ||
-        system("ls /usr/lib/*/libweston-*/x11-backend.so >/dev/null 2>&1") != 0) {
-        *why = "no weston with its x11 backend (package weston)";
-        return false;
-    }
-    if (xwayland && system("command -v Xwayland >/dev/null") != 0) {
-        *why = "no Xwayland (package xwayland)";
-        return false;
-    }
-    return true;
-}
-
-bool WestonRun::Start(const XvfbServer* host, bool xwayland, std::string* error) {
-    runtimeDir_ = MakeTempDir();
-    chmod(runtimeDir_.c_str(), 0700);
-    const std::string log = runtimeDir_ + "/weston.log";
-    pid_ = fork();
-    if (pid_ < 0) {
-        *error = "fork failed";
-        return false;
-    }
-    if (pid_ == 0) {
-        if (host) setenv("DISPLAY", host->DisplayName().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
-        unsetenv("WAYLAND_DISPLAY");
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) {
-            dup2(devNull, STDOUT_FILENO);
-            dup2(devNull, STDERR_FILENO);
-        }
-        std::vector<std::string> args{"weston", host ? "--backend=x11-backend.so" : "--backend=headless-backend.so",
-                                      "--socket=wayland-e2e", "--width=1024", "--height=768", "--idle-time=0",
-                                      "--log=" + log};
-        if (xwayland) args.push_back("--xwayland");
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    // Up once its socket exists; Xwayland once weston says which display it listens on.
-    socket_             = runtimeDir_ + "/wayland-e2e";
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (Clock::now() < deadline) {
-        if (Reap(pid_, 0) != -1) break;
-        if (access(socket_.c_str(), F_OK) == 0) {
-            if (!xwayland) return true;
-            std::ifstream     in(log);
-            std::stringstream text;
-            text << in.rdbuf();
-            const std::string all  = text.str();
-            const size_t      at   = all.find("listening on display ");
-            if (at != std::string::npos) {
-                xDisplay_ = all.substr(at + 21, all.find_first_of("\n ", at + 21) - at - 21);
-                return true;
-            }
-        }
-        Pause();
-    }
-    *error = "weston did not start";
-    Stop();
-    return false;
-}
-
-void WestonRun::Stop() {
-    EndServer(&pid_);
-    if (!runtimeDir_.empty()) std::filesystem::remove_all(runtimeDir_);
-    runtimeDir_.clear();
-}
-
 bool DestroyFromOutside(const XvfbServer& server, XWindow window) {
     Display* display = Dpy(server);
     if (!display) return false;
@@ -555,13 +484,17 @@ std::string CurrentMode(const XvfbServer& server) {
 }
 
 std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* height) {
+    Display* display = Dpy(server);
+    return display ? GrabWindowRgb(server, DefaultRootWindow(display), width, height) : std::vector<uint8_t>{};
+}
+
+std::vector<uint8_t> GrabWindowRgb(const XvfbServer& server, XWindow window, int* width, int* height) {
     std::vector<uint8_t> rgb;
     Display* display = Dpy(server);
     if (!display) return rgb;
-    const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
-    XGetWindowAttributes(display, root, &attributes);
-    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+    if (!XGetWindowAttributes(display, window, &attributes)) return rgb;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (!image) return rgb;
     *width  = attributes.width;

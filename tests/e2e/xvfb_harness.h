@@ -87,32 +87,9 @@ private:
     std::string outputPath_;
 };
 
-// weston nested in an X server through its x11 backend: a Wayland compositor with a
-// seat, whose output is a window of that server, so the tests see its picture and type
-// into it through X.
-class WestonRun {
-public:
-    WestonRun() = default;
-    WestonRun(const WestonRun&) = delete;
-    WestonRun& operator=(const WestonRun&) = delete;
-    ~WestonRun();
-
-    // Starts weston on `host` with a 1024x768 output; with `xwayland`, an X server for
-    // X11 clients too. Without a host, weston's headless backend: no output window and
-    // no input seat. False (and `error`) when it is not up within 20 s.
-    bool Start(const XvfbServer* host, bool xwayland, std::string* error);
-    void Stop();
-
-    const std::string& Socket() const { return socket_; }            // for WAYLAND_DISPLAY
-    const std::string& XwaylandDisplay() const { return xDisplay_; }  // ":N", with xwayland
-
-    // Whether weston and its x11 backend (and Xwayland, if asked for) are installed.
-    static bool Available(bool xwayland, std::string* why);
-
-private:
-    pid_t       pid_ = -1;
-    std::string runtimeDir_, socket_, xDisplay_;
-};
+// The exit status of a child process (128 + signal when killed by one) once it ends
+// within `timeoutMs`, or -1.
+int WaitForProcess(pid_t pid, int timeoutMs);
 
 // Moves the pointer to (x, y) on the screen and clicks there.
 bool ClickAt(const XvfbServer& server, int x, int y);
@@ -166,6 +143,7 @@ std::string CurrentMode(const XvfbServer& server);
 
 // The whole screen as packed RGB, top row first.
 std::vector<uint8_t> GrabScreenRgb(const XvfbServer& server, int* width, int* height);
+std::vector<uint8_t> GrabWindowRgb(const XvfbServer& server, XWindow window, int* width, int* height);
 
 // Adds an option for sanitized programs started from now on (ASAN_OPTIONS), for a case
 // that needs the sanitizer to behave otherwise; the program's own build may ignore it.
