@@ -94,3 +94,20 @@ void LeaveFullscreen(SDL_Window* window) {
 }
 
 }  // namespace sdl
+
+// SDL 2.26 looks a key up by the keymap's layout before the compositor has said which
+// layout is in force (the enter event of a keyboard that has just appeared comes
+// before its modifiers), passing an invalid layout, and xkbcommon then reads past the
+// key's layouts. SDL calls xkbcommon directly, so this definition takes its place:
+// until a layout is known, a key has no symbols.
+extern "C" int xkb_keymap_key_get_syms_by_level(struct xkb_keymap* keymap, uint32_t key, uint32_t layout,
+                                                uint32_t level, const uint32_t** symbols) {
+    using LookUpFn = int (*)(struct xkb_keymap*, uint32_t, uint32_t, uint32_t, const uint32_t**);
+    static const auto lookUp = reinterpret_cast<LookUpFn>(dlsym(RTLD_NEXT, "xkb_keymap_key_get_syms_by_level"));
+    constexpr uint32_t kInvalidLayout = 0xFFFFFFFF;
+    if (!keymap || !lookUp || layout == kInvalidLayout) {
+        if (symbols) *symbols = nullptr;
+        return 0;
+    }
+    return lookUp(keymap, key, layout, level, symbols);
+}
