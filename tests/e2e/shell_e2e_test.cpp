@@ -19,10 +19,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr char kFirstTitle[]  = "ZORV ---- Zorvane";
-constexpr char kToggleTitle[] = "Vurn's OpenGL Framework";
-constexpr char kQuestion[]    = "Vurn GL";
-constexpr int  kWaitMs        = 20000;
+constexpr int kWaitMs = 20000;
 
 class ViewerTest : public ::testing::Test {
 protected:

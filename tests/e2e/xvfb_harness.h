@@ -14,6 +14,11 @@ namespace e2e {
 
 using XWindow = unsigned long;
 
+// The viewer's window titles and the caption of its fullscreen question.
+inline constexpr char kFirstTitle[]  = "ZORV ---- Zorvane";
+inline constexpr char kToggleTitle[] = "Vurn's OpenGL Framework";
+inline constexpr char kQuestion[]    = "Vurn GL";
+
 class XvfbServer {
 public:
     XvfbServer() = default;

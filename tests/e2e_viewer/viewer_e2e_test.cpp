@@ -23,9 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kFirstTitle[]  = "ZORV ---- Zorvane";
-constexpr char kToggleTitle[] = "Vurn's OpenGL Framework";
-constexpr int  kWaitMs        = 20000;
+constexpr int kWaitMs = 20000;
 
 // Around the campfire and its smoke as seen from the starting pose: the fire stands at
 // about (465, 300) and the puffs rise up and to the right of it.

@@ -26,10 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kBuild[]       = ISLAND_WINDOWS_BUILD_DIR;
-constexpr char kFirstTitle[]  = "ZORV ---- Zorvane";
-constexpr char kToggleTitle[] = "Vurn's OpenGL Framework";
-constexpr char kQuestion[]    = "Vurn GL";
-constexpr int  kWaitMs        = 30000;
+constexpr int kWaitMs = 30000;
 
 // One argument for the shell, whatever it holds.
 std::string Quoted(const std::string& text) {
