@@ -19,6 +19,7 @@
 #undef CALLBACK
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -201,3 +202,28 @@ TEST_F(MappedFileTest, WideNamesOpenBeyondTheCodePage) {
 }
 
 }  // namespace
+
+// island.exe carries the island icon and its version information for Explorer.
+TEST(ViewerResourceTest, TheIconAndTheVersionReadBack) {
+    DWORD       unused = 0;
+    const DWORD size   = GetFileVersionInfoSizeA(ISLAND_EXE, &unused);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(ISLAND_EXE, 0, size, info.data()));
+    const auto text = [&](const char* name) {
+        char* value  = nullptr;
+        UINT  length = 0;
+        const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+        return VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) && value
+                   ? std::string(value)
+                   : std::string();
+    };
+    EXPECT_EQ(text("ProductVersion"), ISLAND_VERSION);
+    EXPECT_EQ(text("OriginalFilename"), "island.exe");
+    EXPECT_NE(text("FileDescription").find("island"), std::string::npos);
+    VS_FIXEDFILEINFO* fixed  = nullptr;
+    UINT              length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(HIWORD(fixed->dwProductVersionMS), ISLAND_VERSION_MAJOR);
+    EXPECT_EQ(ExtractIconExA(ISLAND_EXE, -1, nullptr, nullptr, 0), 1u);
+}
