@@ -18,7 +18,7 @@
 
 #include "image/dib_decode.h"
 #include "tests/image/dib_test_support.h"
-#include "tests/image/png_reader.h"
+#include "tests/support/png_reader.h"
 
 namespace {
 
@@ -231,7 +231,7 @@ TEST_F(DibCorpusTest, GoodImagesMatchTheirReferencePictures) {
         }
         ASSERT_TRUE(image);
         ExpectNoMessage();
-        PngPicture  reference;
+        RgbPicture  reference;
         std::string error;
         ASSERT_TRUE(ReadPng(CorpusDir("g") + "/" + name + ".png", &reference, &error)) << error;
         ASSERT_EQ(image->width, reference.width);

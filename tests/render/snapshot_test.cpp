@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "png_reader.h"
+#include "tests/support/png_reader.h"
 
 namespace {
 

@@ -1,5 +1,4 @@
-// png_writer.h — writes packed RGB pictures as PNG files (stored, uncompressed deflate:
-// no compression library needed).
+// png_writer.h — writes packed RGB pictures as PNG files.
 #pragma once
 
 #include <cstdint>
