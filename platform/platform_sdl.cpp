@@ -183,6 +183,22 @@ void Queue(WindowHandle window, uint32_t message, uint32_t wParam, int32_t lPara
     g_layer.queue.push_back({window, message, wParam, lParam});
 }
 
+// The program asks for a depth buffer of at least so many bits. GLX answers with the
+// deepest it has, EGL (Wayland's binding) with the shallowest that will do, and a
+// 16-bit buffer draws the shallow shore's waterline saw-toothed: so the deepest common
+// sizes are asked for first, down to the program's own request. The attribute stays
+// as it was for the window, whose context is made to match it.
+SDL_Window* CreateGLWindow(const char* title, int x, int y, int width, int height, Uint32 flags) {
+    const int wanted = g_layer.pixelFormat.depthBits;
+    for (const int depth : {32, 24}) {
+        if (depth <= wanted) break;
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+        if (SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags)) return window;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, wanted);
+    return SDL_CreateWindow(title, x, y, width, height, flags);
+}
+
 }  // namespace sdl
 
 using namespace sdl;
@@ -253,7 +269,7 @@ WindowHandle PlatCreateWindow(uint32_t, const char* className, const char* title
         // The outer top-left goes to (x, y): window managers place the frame there.
         Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
         flags |= decorated ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS;
-        sdlWindow = SDL_CreateWindow(title ? title : "", x, y, clientWidth, clientHeight, flags);
+        sdlWindow = CreateGLWindow(title ? title : "", x, y, clientWidth, clientHeight, flags);
         if (!sdlWindow) return nullptr;
     }
 

@@ -175,8 +175,8 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
     DropModeHolder();
     SDL_Rect bounds{0, 0, mode.w, mode.h};
     SDL_GetDisplayBounds(display, &bounds);
-    SDL_Window* holder = SDL_CreateWindow("", bounds.x, bounds.y, mode.w, mode.h,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    SDL_Window* holder = CreateGLWindow("", bounds.x, bounds.y, mode.w, mode.h,
+                                        SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     if (!holder) return DISP_CHANGE_FAILED;
     if (SDL_SetWindowDisplayMode(holder, &mode) != 0 || SDL_SetWindowFullscreen(holder, SDL_WINDOW_FULLSCREEN) != 0) {
         SDL_DestroyWindow(holder);

@@ -99,6 +99,7 @@ bool           EnsureVideo();
 PlatWindowRec* FindWindow(WindowHandle handle);
 PlatWindowRec* FindWindowById(uint32_t id);
 void           Queue(WindowHandle window, uint32_t message, uint32_t wParam, int32_t lParam);
+SDL_Window*    CreateGLWindow(const char* title, int x, int y, int width, int height, Uint32 flags);
 
 // X11.
 void          InstallXErrorHandler();

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -24,14 +25,29 @@ bool CreateOffscreenGL(OffscreenGL* gl, int width, int height, std::string* erro
         *error = "no EGL display on Mesa's surfaceless platform";
         return false;
     }
+    // The deepest depth buffer on offer, as the viewer's window gets: a 16-bit one draws
+    // the shallow shore's waterline saw-toothed where the viewer's is smooth.
     const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
                                     EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 16, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                     EGL_NONE};
-    EGLConfig config;
-    EGLint    count = 0;
-    if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count == 0) {
-        *error = "no EGL config with RGB8 and a 16-bit depth buffer";
+    EGLint count = 0;
+    if (!eglChooseConfig(display, configAttribs, nullptr, 0, &count) || count == 0) {
+        *error = "no EGL config with RGB8 and a depth buffer of 16 bits or more";
         return false;
+    }
+    std::vector<EGLConfig> configs(static_cast<size_t>(count));
+    if (!eglChooseConfig(display, configAttribs, configs.data(), count, &count) || count == 0) {
+        *error = "no EGL config with RGB8 and a depth buffer of 16 bits or more";
+        return false;
+    }
+    EGLConfig config = configs[0];
+    EGLint    deepest = 0;
+    for (EGLint i = 0; i < count; ++i) {
+        EGLint depth = 0;
+        if (eglGetConfigAttrib(display, configs[i], EGL_DEPTH_SIZE, &depth) && depth > deepest) {
+            deepest = depth;
+            config  = configs[i];
+        }
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {
         *error = "EGL cannot bind desktop OpenGL";

@@ -15,7 +15,8 @@ struct OffscreenGL {
 };
 
 // Makes a compatibility-profile context with an RGB colour buffer of 8 bits a channel
-// and a 16-bit depth buffer, and makes it current. Returns false and fills `error`.
+// and the deepest depth buffer of 16 bits or more on offer, as the viewer's window has,
+// and makes it current. Returns false and fills `error`.
 bool CreateOffscreenGL(OffscreenGL* gl, int width, int height, std::string* error);
 
 // Makes the context current again (after another one was).
