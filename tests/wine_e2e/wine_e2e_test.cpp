@@ -35,6 +35,31 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
+// The working folder a Windows shortcut (.lnk) names, or "" where it names none: the
+// link's header, its target's item list and location block, then its strings, each a
+// count and UTF-16 characters (the Shell Link format).
+std::string ShortcutWorkingFolder(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto u16 = [&](size_t at) { return at + 2 <= data.size() ? static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8 : 0; };
+    const auto u32 = [&](size_t at) { return at + 4 <= data.size() ? u16(at) | static_cast<uint32_t>(u16(at + 2)) << 16 : 0; };
+    constexpr uint32_t kHasItemList = 1, kHasLocation = 2, kHasName = 4, kHasRelativePath = 8, kHasWorkingDir = 16,
+                       kUnicode = 128;
+    const uint32_t flags = u32(20);
+    size_t         at    = 76;
+    if (flags & kHasItemList) at += 2 + u16(at);
+    if (flags & kHasLocation) at += u32(at);
+    const auto skipString = [&] { at += 2 + u16(at) * ((flags & kUnicode) ? 2 : 1); };
+    if (flags & kHasName) skipString();
+    if (flags & kHasRelativePath) skipString();
+    if (!(flags & kHasWorkingDir) || !(flags & kUnicode)) return {};
+    std::string folder;
+    // Some writers count a closing NUL too.
+    for (uint32_t i = 0, count = u16(at); i < count && u16(at + 2 + 2 * i) != 0; ++i)
+        folder += static_cast<char>(u16(at + 2 + 2 * i));
+    return folder;
+}
+
 struct ProbeResult {
     int         status = -1;
     std::string output;
@@ -71,10 +96,10 @@ protected:
 
     // Starts the viewer and waits until it draws: keys sent before then may find Wine
     // still settling which window is active.
-    void StartViewer() {
+    void StartViewer(const std::string& program = std::string(kBuild) + "/island-wine", std::string folder = "") {
         std::string error;
-        ASSERT_TRUE(viewer_.Start(std::string(kBuild) + "/island-wine", workDir_, server_.DisplayName(), &error))
-            << error;
+        if (folder.empty()) folder = workDir_;
+        ASSERT_TRUE(viewer_.Start(program, folder, server_.DisplayName(), &error)) << error;
         ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &first_)) << viewer_.Output();
         client_ = Client(kFirstTitle);
         ASSERT_EQ(client_.substr(0, 8), "640x480+") << client_ << viewer_.Output();
@@ -224,4 +249,45 @@ TEST_F(WineViewerTest, AMissingTextureIsSkippedADamagedOneReportedAndTheSceneSti
     ASSERT_TRUE(WaitForWindow(server_, kFirstTitle, kWaitMs, &first_)) << viewer_.Output();
     EXPECT_EQ(Client(kFirstTitle).substr(0, 8), "640x480+");
     EXPECT_EQ(EndStatusAfter(first_.id, "Escape"), 0) << viewer_.Output();
+}
+
+// The installer the Windows build's cpack makes: silently into Program Files, with a
+// Start-menu shortcut that starts the viewer in its own folder, and an uninstaller that
+// takes every file and registry entry away again.
+TEST_F(WineViewerTest, TheInstallerInstallsAStartableViewerAndUninstallsClean) {
+    const std::string installer = std::string(kBuild) + "/island-" + ISLAND_VERSION + "-win64.exe";
+    if (!fs::exists(installer)) GTEST_SKIP() << "no installer at " << installer << " (cpack in the Windows build)";
+    const std::string wine   = "DISPLAY=" + server_.DisplayName() + " " + kBuild + "/wine-run ";
+    const std::string settle = std::string("WINEPREFIX=") + kBuild + "/wineprefix timeout 60 " + ISLAND_WINESERVER + " -w";
+    const fs::path    drive  = fs::path(kBuild) / "wineprefix/drive_c";
+    const fs::path    folder = drive / "Program Files/Island";
+    const fs::path    link   = drive / "ProgramData/Microsoft/Windows/Start Menu/Programs/Island/Island.lnk";
+    const auto        registered = [&](const char* key) {
+        return std::system((wine + "reg query " + Quoted(key) + " >/dev/null 2>&1").c_str()) == 0;
+    };
+    constexpr char kUninstallKey[] = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Island";
+    constexpr char kFolderKey[]    = "HKLM\\Software\\island developers\\Island";
+
+    ASSERT_EQ(std::system((wine + Quoted(installer) + " /S && " + settle).c_str()), 0);
+    for (const char* file : {"island.exe", "Uninstall.exe", "How to start.txt", "Mapping256.bmp", "rocksA256.bmp",
+                             "Gravel256.bmp", "sand.bmp", "Landing.bmp", "Wall.bmp", "tree.bmp", "fire.bmp",
+                             "Cloud1.bmp"})
+        EXPECT_TRUE(fs::exists(folder / file)) << file;
+    EXPECT_TRUE(registered(kUninstallKey));
+    ASSERT_TRUE(fs::exists(link));
+    EXPECT_EQ(ShortcutWorkingFolder(link.string()), "C:\\Program Files\\Island");
+
+    // As the shortcut starts it: the installed program, in the install folder.
+    const std::string starter = workDir_ + "/start-installed";
+    std::ofstream(starter) << "#!/bin/sh\nexec " << kBuild << "/wine-run 'C:\\Program Files\\Island\\island.exe'\n";
+    fs::permissions(starter, fs::perms::owner_all);
+    StartViewer(starter, folder.string());
+    ExpectStartingView(scene_);
+    EXPECT_EQ(EndStatusAfter(first_.id, "Escape"), 0) << viewer_.Output();
+
+    ASSERT_EQ(std::system((wine + "'C:\\Program Files\\Island\\Uninstall.exe' /S && sleep 1 && " + settle).c_str()), 0);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_FALSE(fs::exists(link.parent_path()));
+    EXPECT_FALSE(registered(kUninstallKey));
+    EXPECT_FALSE(registered(kFolderKey));
 }
