@@ -87,6 +87,25 @@ bool RunHelper(const std::vector<std::string>& args, const std::vector<std::stri
     return status == 0;
 }
 
+// Ends every process that still runs in this desktop's runtime folder: what a desktop
+// starts through a shell (sway's exec lines) leaves its process group and would
+// outlive it.
+void EndStragglers(const std::string& runtimeDir) {
+    const std::string marker = "XDG_RUNTIME_DIR=" + runtimeDir;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream     environ(entry.path() / "environ", std::ios::binary);
+        std::string       variable;
+        while (std::getline(environ, variable, '\0')) {
+            if (variable == marker) {
+                kill(std::stoi(name), SIGKILL);
+                break;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 const char* NameOf(Desktop desktop) {
@@ -321,6 +340,7 @@ void CompositorRun::Stop() {
         kill(-pid_, SIGKILL);   // whatever of its group outlived it
     }
     pid_ = -1;
+    if (!runtimeDir_.empty()) EndStragglers(runtimeDir_);
     if (!runtimeDir_.empty()) std::filesystem::remove_all(runtimeDir_);
     runtimeDir_.clear();
     socket_.clear();
