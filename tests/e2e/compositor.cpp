@@ -48,45 +48,6 @@ std::string WordAfter(const std::string& text, const std::string& marker) {
     return text.substr(start, text.find_first_of("\n ,'", start) - start);
 }
 
-// Runs a helper with extra environment, waits at most 10 s, and collects its output.
-bool RunHelper(const std::vector<std::string>& args, const std::vector<std::string>& env, std::string* output) {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    const pid_t pid = fork();
-    if (pid < 0) return false;
-    if (pid == 0) {
-        for (const std::string& assignment : env) putenv(const_cast<char*>(assignment.c_str()));
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    fcntl(fds[0], F_SETFL, O_NONBLOCK);
-    std::string collected;
-    int         status   = -1;
-    const auto  deadline = Clock::now() + std::chrono::seconds(10);
-    while (status == -1 && Clock::now() < deadline) {
-        char    chunk[4096];
-        ssize_t got;
-        while ((got = read(fds[0], chunk, sizeof chunk)) > 0) collected.append(chunk, static_cast<size_t>(got));
-        status = WaitForProcess(pid, 20);
-    }
-    char    chunk[4096];
-    ssize_t got;
-    while ((got = read(fds[0], chunk, sizeof chunk)) > 0) collected.append(chunk, static_cast<size_t>(got));
-    close(fds[0]);
-    if (status == -1) {
-        kill(pid, SIGKILL);
-        WaitForProcess(pid, 2000);
-    }
-    if (output) *output = collected;
-    return status == 0;
-}
-
 // Ends every process that still runs in this desktop's runtime folder: what a desktop
 // starts through a shell (sway's exec lines) leaves its process group and would
 // outlive it.

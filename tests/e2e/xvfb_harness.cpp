@@ -65,25 +65,7 @@ void EndServer(pid_t* pid) {
 
 // Runs a helper program with the server's display and waits at most 10 s for it.
 bool RunTool(const XvfbServer& server, const std::vector<std::string>& args) {
-    const pid_t pid = fork();
-    if (pid < 0) return false;
-    if (pid == 0) {
-        setenv("DISPLAY", server.DisplayName().c_str(), 1);
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    const int status = Reap(pid, 10000);
-    if (status == -1) {
-        kill(pid, SIGKILL);
-        Reap(pid, 2000);
-        return false;
-    }
-    return status == 0;
+    return RunHelper(args, {"DISPLAY=" + server.DisplayName()}, nullptr);
 }
 
 // The window's name in whichever encoding it was stored (SDL stores UTF-8); some
@@ -143,6 +125,44 @@ bool SendWithFocus(const XvfbServer& server, XWindow window, const std::string& 
 }  // namespace
 
 int WaitForProcess(pid_t pid, int timeoutMs) { return Reap(pid, timeoutMs); }
+
+bool RunHelper(const std::vector<std::string>& args, const std::vector<std::string>& env, std::string* output) {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        for (const std::string& assignment : env) putenv(const_cast<char*>(assignment.c_str()));
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    std::string collected;
+    int         status   = -1;
+    const auto  deadline = Clock::now() + std::chrono::seconds(10);
+    while (status == -1 && Clock::now() < deadline) {
+        char    chunk[4096];
+        ssize_t got;
+        while ((got = read(fds[0], chunk, sizeof chunk)) > 0) collected.append(chunk, static_cast<size_t>(got));
+        status = WaitForProcess(pid, 20);
+    }
+    char    chunk[4096];
+    ssize_t got;
+    while ((got = read(fds[0], chunk, sizeof chunk)) > 0) collected.append(chunk, static_cast<size_t>(got));
+    close(fds[0]);
+    if (status == -1) {
+        kill(pid, SIGKILL);
+        WaitForProcess(pid, 2000);
+    }
+    if (output) *output = collected;
+    return status == 0;
+}
 
 XvfbServer::~XvfbServer() { Stop(); }
 

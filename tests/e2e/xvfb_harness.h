@@ -96,6 +96,10 @@ private:
 // within `timeoutMs`, or -1.
 int WaitForProcess(pid_t pid, int timeoutMs);
 
+// Runs a helper program with these NAME=value settings added to its environment, waits
+// at most 10 s for it and collects what it writes to stdout. True when it ended with 0.
+bool RunHelper(const std::vector<std::string>& args, const std::vector<std::string>& env, std::string* output);
+
 // Moves the pointer to (x, y) on the screen and clicks there.
 bool ClickAt(const XvfbServer& server, int x, int y);
 
