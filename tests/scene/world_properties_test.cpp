@@ -54,8 +54,9 @@ const MeshGroup* const kGroups[8] = {&meshTerrain, &meshRocks, &meshGravel, &mes
                                      &meshPad,     &meshPadWall, &meshStream, &meshSea};
 const MeshGroup* const kGround[6] = {&meshTerrain, &meshRocks, &meshGravel, &meshSand, &meshPad, &meshPadWall};
 
-// Highest upward-facing ground under (x, z); a very low value where there is none.
-double GroundAt(double x, double z) {
+// Highest upward-facing ground under (x, z), and its group; a very low value where there
+// is none.
+double GroundAt(double x, double z, const MeshGroup** group = nullptr) {
     double best = -1e9;
     for (const MeshGroup* g : kGround)
         for (size_t t = 0; t < TriangleCount(*g); ++t) {
@@ -66,7 +67,10 @@ double GroundAt(double x, double z) {
             double l2 = ((double(c->z) - a->z) * (x - c->x) + (double(a->x) - c->x) * (z - c->z)) / d;
             double l3 = 1 - l1 - l2;
             if (l1 < -1e-7 || l2 < -1e-7 || l3 < -1e-7) continue;
-            best = std::max(best, l1 * a->y + l2 * b->y + l3 * c->y);
+            const double y = l1 * a->y + l2 * b->y + l3 * c->y;
+            if (y <= best) continue;
+            best = y;
+            if (group) *group = g;
         }
     return best;
 }
@@ -405,12 +409,12 @@ TEST(WorldTables, CampfireAndTreesStandOnTheGround) {
     }
 }
 
-// The ground shows through the water nowhere but in small patches at the crest of a
-// pebble ridge, and along its outline the water lies close on the ground (over its
-// channel it stands deeper).
 // The water covers its bed without the bed showing through it, lies close over it nearly
-// everywhere, and its banks never hang far above the ground.
+// everywhere, and its banks never hang far above the ground. Where it runs over the shore
+// it lies close on the sand, and where the sand has gone under the sea it stands no
+// higher than the sea's surface: the stream ends in the sea, not as a tongue over it.
 TEST(WorldTables, StreamNeitherFloatsNorSinks) {
+    constexpr double kSea = -3.9046, kRounding = 1e-3;
     std::map<std::pair<Pos, Pos>, int> edges;
     for (size_t t = 0; t < TriangleCount(meshStream); ++t)
         for (int c = 0; c < 3; ++c) {
@@ -425,8 +429,15 @@ TEST(WorldTables, StreamNeitherFloatsNorSinks) {
                 double x = r[0].x + a * (r[1].x - r[0].x) + b * (r[2].x - r[0].x);
                 double y = r[0].y + a * (r[1].y - r[0].y) + b * (r[2].y - r[0].y);
                 double z = r[0].z + a * (r[1].z - r[0].z) + b * (r[2].z - r[0].z);
-                double h = GroundAt(x, z);
-                if (h <= -3.9046) continue;   // out over the sea floor
+                const MeshGroup* under = nullptr;
+                double           h     = GroundAt(x, z, &under);
+                if (under == &meshSand) {
+                    EXPECT_LE(y - h, 0.3 + kRounding) << "over the sand at " << x << ", " << z;
+                }
+                if (h <= kSea) {
+                    EXPECT_LE(y, kSea + kRounding) << "over the sea at " << x << ", " << z;
+                    continue;
+                }
                 EXPECT_GT(y, h) << "hidden at " << x << ", " << z;
                 ++samples;
                 close += y - h <= 2;

@@ -10,6 +10,9 @@
 #include "tools/island_gen/geometry.h"
 #include "tools/island_gen/tables.h"
 
+// The sea's surface.
+constexpr double kSeaLevel = -3.9046;
+
 // Everything round the massif is laid out by direction from this point.
 extern const V3 kRockCentre;
 

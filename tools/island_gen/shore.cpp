@@ -7,16 +7,25 @@
 #include "tools/island_gen/island.h"
 #include "tools/island_gen/surface.h"
 
+// Elsewhere the shore falls from the coast to the sea floor in one slope, steep enough that
+// its waterline lies a few units out. In front of the stream it runs out as a flat delta
+// instead: one face from the gravel's edge to a point far out, over which the water can
+// follow the sand down into the sea (the stream's mouth is fitted to it).
 void BuildShore(Island& isl) {
+    isl.delta = AddPoint(kDeltaTip.x, kDeltaTip.y, kDeltaTip.z);
+    g_fixed.insert(isl.delta);
     Loop shoreInner = {isl.coastGravelW};
     shoreInner.insert(shoreInner.end(), isl.coastWest.begin(), isl.coastWest.end());
     for (int i : {isl.footS, isl.footE, isl.footN, isl.footW}) shoreInner.push_back(i);
     shoreInner.insert(shoreInner.end(), isl.coastEast.begin(), isl.coastEast.end());
-    for (int i : {isl.coastGravelE, isl.shoreF, isl.shoreB, isl.shoreA}) shoreInner.push_back(i);
+    for (int i : {isl.coastGravelE, isl.shoreF, isl.shoreB, isl.delta, isl.shoreA}) shoreInner.push_back(i);
     MakeCounterClockwise(shoreInner);
     Loop shoreOuter;
     int  floorA = AddGiven(kSandFirst[0]), floorB = AddGiven(kSandFirst[1]);
+    // Two points fewer on the sea floor's rim, out beyond the delta, pay for the delta's
+    // point and face.
     for (int k = 0; k < 52; ++k) {
+        if (k == 25 || k == 27) continue;
         double deg = std::fmod(306 + k * 330.0 / 51, 360);
         double c = std::cos(deg * kPi / 180), s = std::sin(deg * kPi / 180);
         double ax = c >= 0 ? 215.8886 : 215.8707, bz = s >= 0 ? 189.4295 : 189.4324;
@@ -44,6 +53,7 @@ void BuildShore(Island& isl) {
     }
     MakeCounterClockwise(shoreOuter);
     isl.sand = TriangulateBand(shoreOuter, shoreInner, floorA, floorB, isl.coastSand);
+    isl.sand.push_back({isl.shoreA, isl.delta, isl.shoreB});
     FaceUp(isl.sand);
 }
 

@@ -14,6 +14,28 @@ namespace {
 
 // How far the stream's water line keeps above the ground across its bed.
 constexpr double kStreamClearance = 0.15;
+// The most the water may stand over the sand of the shore.
+constexpr double kMostOverSand = 0.3;
+
+// The mouth: the last section's banks, out on the shore's delta just past the waterline,
+// where the water lies just under the sea's surface and close over the sand.
+constexpr V3 kMouthWest = {-41.7836, -3.9385, 132.55}, kMouthEast = {-34.8, -3.9385, 132.5936};
+
+// The point of [from, to] where the ground falls to the sea's surface, found by halving.
+V3 WhereGroundMeetsSea(V3 from, V3 to, const std::vector<Tri>& ground) {
+    double wet = 1, dry = 0;
+    for (int i = 0; i < 60; ++i) {
+        const double t = (wet + dry) / 2;
+        const V3     p = from + (to - from) * t;
+        (GroundAt(p.x, p.z, ground) > kSeaLevel ? dry : wet) = t;
+    }
+    // At four decimals the point may round back onto the dry side; step on until it is wet.
+    const double step = 1e-4 / std::hypot(to.x - from.x, to.z - from.z);
+    for (double t = wet;; t += step) {
+        const V3 p = {Round4(from.x + (to.x - from.x) * t), kSeaLevel, Round4(from.z + (to.z - from.z) * t)};
+        if (GroundAt(p.x, p.z, ground) <= kSeaLevel) return p;
+    }
+}
 
 }  // namespace
 
@@ -57,9 +79,24 @@ void BuildStream(Island& isl) {
             east.push_back(AddPoint(19.0537, 0, -3.2));
             continue;
         }
+        if (k == 18) {
+            // Across the waterline: the water meets the sea's surface just where the sand
+            // does, so above the sand it never hides under it and beyond it never stands
+            // over the sea.
+            for (auto [side, mouth] : {std::pair{&west, kMouthWest}, std::pair{&east, kMouthEast}}) {
+                const V3 p = WhereGroundMeetsSea(g_points[side->back()], mouth, isl.ground);
+                side->push_back(AddPoint(p.x, p.y, p.z));
+                g_fixed.insert(side->back());
+            }
+            continue;
+        }
         if (k == 19) {
-            west.push_back(AddPoint(-41.7836, 0, 130.2));
-            east.push_back(AddPoint(-34.8, 0, 132.5936));
+            for (auto [side, mouth] : {std::pair{&west, kMouthWest}, std::pair{&east, kMouthEast}}) {
+                side->push_back(AddPoint(mouth.x, mouth.y, mouth.z));
+                g_fixed.insert(side->back());
+                const double sand = GroundAt(mouth.x, mouth.z, isl.ground);
+                if (sand > mouth.y || sand < mouth.y - kMostOverSand) Fail("the stream's mouth does not lie close over the sand");
+            }
             continue;
         }
         const Section& s = sections[k];
@@ -117,14 +154,6 @@ void BuildStream(Island& isl) {
         }
     g_points[streamTop].y = 25.9142;
     g_fixed.insert(streamTop);
-    {
-        int mouth = -1;
-        for (Loop* side : {&west, &east})
-            for (int i : *side)
-                if (!g_fixed.count(i) && (mouth < 0 || g_points[i].y < g_points[mouth].y)) mouth = i;
-        g_points[mouth].y = -3.9385;
-        g_fixed.insert(mouth);
-    }
     std::vector<Tri>& stream = isl.stream;
     for (int k = 0; k < 19; ++k) {
         int    w0 = west[k], w1 = west[k + 1], e0 = east[k], e1 = east[k + 1];
