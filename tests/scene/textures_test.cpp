@@ -2,7 +2,10 @@
 // reader from the build folder where the viewer runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -112,14 +115,41 @@ TEST(SceneTextures, FireHoldsSixDifferentFramesInTheirColumns) {
 
 }  // namespace
 
+namespace {
+
+// Beach and grass, told apart by hue so that the picture's grain of brightness does not
+// flicker a texel from one to the other.
+bool Beach(const uint8_t* p) {
+    return std::abs(p[0] - 196) <= 24 && std::abs(p[1] - 178) <= 22 && std::abs(p[2] - 128) <= 16 && p[0] > p[1] + 4;
+}
+bool Grass(const uint8_t* p) { return p[1] > p[0] + 8; }
+
+// The texel (y * 256 + x) the terrain shows at (x, z), found through its own coordinates
+// as GL_REPEAT wraps them; -1 off the terrain. `given` tells whether it lies on the first
+// triangle, whose coordinates the world gives: they sweep across the whole picture.
+int TerrainTexel(double x, double z, bool* given = nullptr) {
+    for (size_t t = 0; t + 2 < meshTerrain.rowCount; t += 3) {
+        const MeshVertex *a = &meshTerrain.rows[t], *b = a + 1, *c = a + 2;
+        const double      d = (double(b->z) - c->z) * (a->x - c->x) + (double(c->x) - b->x) * (a->z - c->z);
+        if (std::abs(d) < 1e-9) continue;
+        const double l1 = ((double(b->z) - c->z) * (x - c->x) + (double(c->x) - b->x) * (z - c->z)) / d;
+        const double l2 = ((double(c->z) - a->z) * (x - c->x) + (double(a->x) - c->x) * (z - c->z)) / d;
+        const double l3 = 1 - l1 - l2;
+        if (l1 < 0 || l2 < 0 || l3 < 0) continue;
+        const double u = l1 * a->u + l2 * b->u + l3 * c->u, v = l1 * a->v + l2 * b->v + l3 * c->v;
+        if (given) *given = t == 0;
+        return ((int(std::floor(v * 256)) % 256 + 256) % 256) * 256 + (int(std::floor(u * 256)) % 256 + 256) % 256;
+    }
+    return -1;
+}
+
+}  // namespace
+
 // Inland ground (terrain wholly above y 3) must not show the beach: the texture is
 // sampled where the terrain's own coordinates put it, wrapping as GL_REPEAT does.
 TEST(SceneTextures, InlandTerrainShowsNoBeachColour) {
     const Image mapping = Read("Mapping256.bmp");
     ASSERT_EQ(mapping.width, 256);
-    auto beach = [](const uint8_t* p) {
-        return std::abs(p[0] - 196) <= 24 && std::abs(p[1] - 178) <= 22 && std::abs(p[2] - 128) <= 16;
-    };
     size_t samples = 0, beachy = 0;
     for (size_t t = 0; t + 2 < meshTerrain.rowCount; t += 3) {
         const MeshVertex* c = &meshTerrain.rows[t];
@@ -132,10 +162,125 @@ TEST(SceneTextures, InlandTerrainShowsNoBeachColour) {
                 const int   x = ((int(std::floor(u * 256)) % 256) + 256) % 256;
                 const int   y = ((int(std::floor(v * 256)) % 256) + 256) % 256;
                 ++samples;
-                beachy += beach(mapping.At(x, y));
+                beachy += Beach(mapping.At(x, y));
             }
     }
     ASSERT_GT(samples, 1000u);
     RecordProperty("beach_permille", std::to_string(beachy * 1000 / samples));
     EXPECT_LE(beachy * 100, samples) << beachy << " of " << samples << " samples are beach-coloured";
 }
+
+// Seen low along the shore, the beach must be a band along the coast, not a zig-zag laid
+// by the faces of the lowest row: across the coast its inland edge lies at an even
+// distance, and on lines from the sea inland, straight and slanting, the terrain turns
+// from sand to grass at most once. Left out: the first triangle, whose coordinates the
+// world gives (they sweep across the whole picture), and the texels that the island's
+// west and east ends share (its u runs past 0 and 1), where no band can suit both.
+TEST(SceneTextures, TheBeachFollowsTheCoastNotTheTriangles) {
+    const Image mapping = Read("Mapping256.bmp");
+    ASSERT_EQ(mapping.width, 256);
+    // The coast: terrain edges used once by the terrain and shared with the shore.
+    using Edge  = std::pair<std::array<float, 2>, std::array<float, 2>>;
+    auto edgeOf = [](const MeshVertex& a, const MeshVertex& b) {
+        const std::array<float, 2> p = {a.x, a.z}, q = {b.x, b.z};
+        return p < q ? Edge{p, q} : Edge{q, p};
+    };
+    std::map<Edge, int> terrainEdges;
+    std::set<Edge>      sandEdges;
+    for (size_t t = 0; t < meshTerrain.rowCount; t += 3)
+        for (int c = 0; c < 3; ++c) ++terrainEdges[edgeOf(meshTerrain.rows[t + c], meshTerrain.rows[t + (c + 1) % 3])];
+    for (size_t t = 0; t < meshSand.rowCount; t += 3)
+        for (int c = 0; c < 3; ++c) sandEdges.insert(edgeOf(meshSand.rows[t + c], meshSand.rows[t + (c + 1) % 3]));
+    std::vector<Edge> coast;
+    for (const auto& [edge, uses] : terrainEdges)
+        if (uses == 1 && sandEdges.count(edge)) coast.push_back(edge);
+    auto coastDistance = [&](double x, double z) {
+        double best = 1e18;
+        for (const auto& [a, b] : coast) {
+            const double ex = b[0] - a[0], ez = b[1] - a[1];
+            const double t  = std::clamp(((x - a[0]) * ex + (z - a[1]) * ez) / (ex * ex + ez * ez), 0.0, 1.0);
+            best            = std::min(best, std::hypot(x - a[0] - t * ex, z - a[1] - t * ez));
+        }
+        return best;
+    };
+    // Texels that serve the ground at two places, one turn of u apart, counting ground
+    // a texel from the centre, which the texel also covers; and their neighbours, which
+    // filtering mixes in.
+    std::vector<char> ground[3];
+    for (int turn = 0; turn < 3; ++turn) {
+        ground[turn].resize(256 * 256);
+        for (int py = 0; py < 256; ++py)
+            for (int px = 0; px < 256; ++px) {
+                const double z = -110.8957 + ((py + 0.5) / 256 - 0.072) / 0.6636 * 236.964;
+                const double x = -125.8073 + ((px + 0.5) / 256 + turn - 1 + 0.0399) / 1.0528 * 239.0574;
+                ground[turn][size_t(py * 256 + px)] = TerrainTexel(x, z) >= 0;
+            }
+    }
+    auto around = [](const std::vector<char>& grid, int px, int py) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (grid[size_t((py + dy + 256) % 256 * 256 + (px + dx + 256) % 256)]) return true;
+        return false;
+    };
+    std::vector<char> shared(256 * 256, 0);
+    for (int py = 0; py < 256; ++py)
+        for (int px = 0; px < 256; ++px) {
+            if (around(ground[0], px, py) + around(ground[1], px, py) + around(ground[2], px, py) < 2) continue;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) shared[size_t((py + dy + 256) % 256 * 256 + (px + dx + 256) % 256)] = 1;
+        }
+    constexpr double kStep = 0.2;
+    // Walks inland from (x, z) along (dx, dz) and calls `at` with each texel and its
+    // distance; false when the walk meets a texel left out.
+    auto walk = [&](double x, double z, double dx, double dz, auto at) {
+        double away = 0;
+        for (double s = 0.1; s < 14; s += kStep) {
+            const double   px = x + dx * s, pz = z + dz * s, d = coastDistance(px, pz);
+            bool           given = false;
+            const int      texel = TerrainTexel(px, pz, &given);
+            // Inland only: the walk ends where it leaves the terrain or turns back to the coast.
+            if (texel < 0 || d < away - 0.05) return true;
+            if (given || shared[size_t(texel)]) return false;
+            away = std::max(away, d);
+            if (!at(mapping.At(texel % 256, texel / 256), s)) return true;
+        }
+        return true;
+    };
+    int    lines = 0, toothed = 0;
+    double nearest = 1e9, farthest = 0;
+    for (const auto& [a, b] : coast) {
+        const double ex = b[0] - a[0], ez = b[1] - a[1], len = std::hypot(ex, ez);
+        double       nx = -ez / len, nz = ex / len;
+        if (TerrainTexel(a[0] + ex / 2 + nx * 0.3, a[1] + ez / 2 + nz * 0.3) < 0) nx = -nx, nz = -nz;
+        for (double f = 0.5; f < len - 0.5; f += 0.5) {
+            const double ox = a[0] + f * ex / len, oz = a[1] + f * ez / len;
+            double       edge = -1;
+            if (walk(ox, oz, nx, nz, [&](const uint8_t* p, double s) { return Beach(p) || (edge = s) < 0; }) && edge > 0)
+                nearest = std::min(nearest, edge), farthest = std::max(farthest, edge);
+            for (double slant : {-0.7, 0.0, 0.7}) {
+                // Runs of sand or grass; one shorter than a texel is the picture's grain.
+                std::vector<std::pair<int, double>> runs;   // kind, length
+                if (!walk(ox, oz, nx + slant * ex / len, nz + slant * ez / len, [&](const uint8_t* p, double) {
+                        const int kind = Beach(p) ? 1 : Grass(p) ? 2 : 0;
+                        if (runs.empty() || runs.back().first != kind) runs.push_back({kind, 0.0});
+                        runs.back().second += kStep;
+                        return true;
+                    }))
+                    continue;
+                int last = 0, changes = 0;
+                for (auto [kind, length] : runs) {
+                    if (kind == 0 || length < 1.0) continue;
+                    changes += last && kind != last;
+                    last = kind;
+                }
+                ++lines;
+                toothed += changes > 1;
+            }
+        }
+    }
+    ASSERT_GT(lines, 1000);
+    EXPECT_EQ(toothed, 0) << "of " << lines << " lines from the sea inland";
+    EXPECT_GE(nearest, 0.3);
+    EXPECT_LE(farthest, 3.5);
+}
+

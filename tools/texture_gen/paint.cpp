@@ -2,8 +2,11 @@
 #include "tools/texture_gen/paint.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "scene/sprite_meshes.h"
@@ -82,25 +85,65 @@ bool TerrainAt(double x, double z, double* height, double* ny) {
     return false;
 }
 
-}  // namespace
+// The coast: the terrain's edges that it shares with the shore, one segment each.
+struct Segment {
+    double ax, az, bx, bz;
+};
+std::vector<Segment> CoastSegments() {
+    auto key = [](const MeshVertex& a, const MeshVertex& b) {
+        std::array<float, 4> p = {a.x, a.z, b.x, b.z}, q = {b.x, b.z, a.x, a.z};
+        return std::min(p, q);
+    };
+    std::map<std::array<float, 4>, int> terrainEdges;
+    for (size_t t = 0; t < meshTerrain.rowCount; t += 3)
+        for (int c = 0; c < 3; ++c) ++terrainEdges[key(meshTerrain.rows[t + c], meshTerrain.rows[t + (c + 1) % 3])];
+    std::set<std::array<float, 4>> seen;
+    std::vector<Segment>           coast;
+    for (size_t t = 0; t < meshSand.rowCount; t += 3)
+        for (int c = 0; c < 3; ++c) {
+            const auto e  = key(meshSand.rows[t + c], meshSand.rows[t + (c + 1) % 3]);
+            const auto it = terrainEdges.find(e);
+            if (it != terrainEdges.end() && it->second == 1 && seen.insert(e).second) coast.push_back({e[0], e[1], e[2], e[3]});
+        }
+    return coast;
+}
 
-// The ground's colour at a height and an upward normal component, `n` its noise.
-Rgb GroundColour(double h, double ny, double n) {
+// Distance from (x, z) to the coast, and the nearest point of it.
+double CoastDistance(const std::vector<Segment>& coast, double x, double z, double* nearX, double* nearZ) {
+    double best = 1e18;
+    for (const Segment& s : coast) {
+        const double ex = s.bx - s.ax, ez = s.bz - s.az;
+        const double t  = std::clamp(((x - s.ax) * ex + (z - s.az) * ez) / (ex * ex + ez * ez), 0.0, 1.0);
+        const double px = s.ax + t * ex, pz = s.az + t * ez, d = std::hypot(x - px, z - pz);
+        if (d < best) best = d, *nearX = px, *nearZ = pz;
+    }
+    return best;
+}
+
+// The ground's colour at a height, an upward normal component and a distance from the
+// coast; `n` is its noise, `shore` a noise that changes only along the coast. The beach
+// is a band along the coast, so its inland edge follows the coast whatever the
+// triangles under it: by height it would zig-zag with every face of the lowest row.
+Rgb GroundColour(double h, double ny, double coast, double n, double shore) {
     const Rgb beach = {196, 178, 128}, grass = {92, 142, 58}, meadow = {124, 160, 70}, forest = {58, 100, 44},
               earth = {120, 100, 70}, stone = {128, 122, 112};
-    if (h < 0.6) return Mix(beach, meadow, (h + 0.2) / 0.8 + (n - 0.5) * 0.6);
     Rgb c = Mix(meadow, grass, (h - 1) / 6 + (n - 0.5));
     c     = Mix(c, forest, (h - 10) / 14 + (n - 0.5) * 0.8);
     c     = Mix(c, earth, (0.86 - ny) * 4 + (n - 0.5));
-    return Mix(c, stone, (h - 30) / 12);
+    c     = Mix(c, stone, (h - 30) / 12);
+    const double edge = 2.2 + 1.2 * (shore - 0.5), t = std::clamp((coast - edge) / 2.0 + 0.5, 0.0, 1.0);
+    return Mix(beach, c, t * t * (3 - 2 * t));
 }
+
+}  // namespace
 
 Picture PaintMapping() {
     // The terrain's coordinates run a little past 0 and 1 and the texture repeats, so a
     // texel serves the ground at u and at u +- 1 alike: it takes the mean of those that
     // are terrain.
-    std::vector<Rgb>  colour(size_t(kSize) * kSize, Rgb{0, 0, 0});
-    std::vector<char> known(size_t(kSize) * kSize, 0);
+    std::vector<Rgb>           colour(size_t(kSize) * kSize, Rgb{0, 0, 0});
+    std::vector<char>          known(size_t(kSize) * kSize, 0);
+    const std::vector<Segment> coast = CoastSegments();
     for (int py = 0; py < kSize; ++py)
         for (int px = 0; px < kSize; ++px) {
             const double v = (py + 0.5) / kSize, n = Fractal(px, py, 8, 4, 11);
@@ -113,7 +156,9 @@ Picture PaintMapping() {
                 const double x = -125.8073 + (u + 0.0399) / 1.0528 * 239.0574;
                 double       h = 0, ny = 1;
                 if (!TerrainAt(x, z, &h, &ny)) continue;
-                const Rgb c = GroundColour(h, ny, n);
+                double       nearX = 0, nearZ = 0;
+                const double d     = CoastDistance(coast, x, z, &nearX, &nearZ);
+                const Rgb    c     = GroundColour(h, ny, d, n, Noise(nearX / 9, nearZ / 9, 1 << 16, 13));
                 sum         = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
                 ++count;
             }
