@@ -114,11 +114,7 @@ void CutGravelBed(Island& isl) {
 }
 
 Group GravelGroup(std::vector<Tri> gravel) {
-    PutFirst(gravel, kGravelFirst);
-    std::map<int, V3> gravelNormals = SmoothNormals(gravel);
-    SpreadGivenNormals(gravelNormals, kGravelFirst);
-    FitNormalRange(gravelNormals, 0.713, 0.9981, PointsOf(kGravelFirst), gravel);
-    Group groupGravel = MakeGroup("meshGravel", 2, gravel, gravelNormals, kGravelFirst);
+    Group groupGravel = SmoothGroup("meshGravel", 2, gravel, kGravelFirst, 0.713, 0.9981);
     // Gravel: laid from above at nearly one scale across and along the bed, so the pebbles
     // keep their shape; whole turns per triangle keep the coordinates in the stated ranges.
     {

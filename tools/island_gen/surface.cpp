@@ -96,6 +96,15 @@ Group MakeGroup(const char* name, int texture, const std::vector<Tri>& tris, con
     return g;
 }
 
+Group SmoothGroup(const char* name, int texture, std::vector<Tri>& tris, const std::vector<Row>& given, double nyLo,
+                  double nyHi) {
+    PutFirst(tris, given);
+    std::map<int, V3> normals = SmoothNormals(tris);
+    SpreadGivenNormals(normals, given);
+    FitNormalRange(normals, nyLo, nyHi, PointsOf(given), tris);
+    return MakeGroup(name, texture, tris, normals, given);
+}
+
 void RemapRange(std::vector<Row>& rows, size_t skip, bool useU, double lo, double hi) {
     double mn = 1e18, mx = -1e18;
     for (size_t k = skip; k < rows.size(); ++k) {

@@ -27,6 +27,10 @@ void FitNormalRange(std::map<int, V3>& normals, double lo, double hi, const std:
 // Three rows per triangle with the position's normal, the given rows in front.
 Group MakeGroup(const char* name, int texture, const std::vector<Tri>& tris, const std::map<int, V3>& normals,
                 const std::vector<Row>& given);
+// A smooth group: the given first triangle in front, one normal per position with its
+// height bent into [nyLo, nyHi]; texture coordinates are left to the caller.
+Group SmoothGroup(const char* name, int texture, std::vector<Tri>& tris, const std::vector<Row>& given, double nyLo,
+                  double nyHi);
 // Stretches one texture axis of the rows from `skip` on to exactly [lo, hi].
 void RemapRange(std::vector<Row>& rows, size_t skip, bool useU, double lo, double hi);
 // The scale nearest `nominal` (within 15 %) at which one corner lies exactly on lo and

@@ -93,14 +93,10 @@ void PinTheGround(Island& isl) {
 }
 
 Group TerrainGroup(std::vector<Tri> terrain) {
-    PutFirst(terrain, kTerrainFirst);
-    // Terrain: one normal per position; the image laid once over the island, every
-    // triangle shifted by a whole turn of v (invisible with repeat) so most corners that
-    // recur carry different coordinates.
-    std::map<int, V3> terrainNormals = SmoothNormals(terrain);
-    SpreadGivenNormals(terrainNormals, kTerrainFirst);
-    FitNormalRange(terrainNormals, 0.2234, 1, PointsOf(kTerrainFirst), terrain);
-    Group groupTerrain = MakeGroup("meshTerrain", 0, terrain, terrainNormals, kTerrainFirst);
+    // One normal per position; the image laid once over the island, every triangle shifted
+    // by a whole turn of v (invisible with repeat) so most corners that recur carry
+    // different coordinates.
+    Group groupTerrain = SmoothGroup("meshTerrain", 0, terrain, kTerrainFirst, 0.2234, 1);
     {
         std::vector<int> shift(terrain.size(), 0);
         auto mixedCount = [&]() {
