@@ -279,6 +279,7 @@ TEST(SceneTextures, TheBeachFollowsTheCoastNotTheTriangles) {
         }
     }
     ASSERT_GT(lines, 1000);
+    RecordProperty("beach_edge", std::to_string(nearest) + " to " + std::to_string(farthest));
     EXPECT_EQ(toothed, 0) << "of " << lines << " lines from the sea inland";
     EXPECT_GE(nearest, 0.3);
     EXPECT_LE(farthest, 3.5);

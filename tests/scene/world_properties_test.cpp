@@ -421,7 +421,8 @@ TEST(WorldTables, StreamNeitherFloatsNorSinks) {
             Pos a = PosOf(meshStream.rows[t * 3 + c]), b = PosOf(meshStream.rows[t * 3 + (c + 1) % 3]);
             ++edges[{std::min(a, b), std::max(a, b)}];
         }
-    int samples = 0, close = 0;
+    int    samples = 0, close = 0;
+    double overSand = 0, overSea = -1e9;
     for (size_t t = 0; t < TriangleCount(meshStream); ++t) {
         const MeshVertex* r = meshStream.rows + t * 3;
         for (double a = 0; a <= 1; a += 0.125)
@@ -431,11 +432,9 @@ TEST(WorldTables, StreamNeitherFloatsNorSinks) {
                 double z = r[0].z + a * (r[1].z - r[0].z) + b * (r[2].z - r[0].z);
                 const MeshGroup* under = nullptr;
                 double           h     = GroundAt(x, z, &under);
-                if (under == &meshSand) {
-                    EXPECT_LE(y - h, 0.3 + kRounding) << "over the sand at " << x << ", " << z;
-                }
+                if (under == &meshSand) overSand = std::max(overSand, y - h);
                 if (h <= kSea) {
-                    EXPECT_LE(y, kSea + kRounding) << "over the sea at " << x << ", " << z;
+                    overSea = std::max(overSea, y - kSea);
                     continue;
                 }
                 EXPECT_GT(y, h) << "hidden at " << x << ", " << z;
@@ -444,6 +443,10 @@ TEST(WorldTables, StreamNeitherFloatsNorSinks) {
             }
     }
     EXPECT_GE(close, samples * 97 / 100);
+    RecordProperty("most_over_sand", std::to_string(overSand));
+    RecordProperty("most_over_sea", std::to_string(overSea));
+    EXPECT_LE(overSand, 0.3 + kRounding);
+    EXPECT_LE(overSea, kRounding);
     int outline = 0;
     for (auto& [e, n] : edges) {
         if (n != 1) continue;
