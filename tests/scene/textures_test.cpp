@@ -174,8 +174,7 @@ TEST(SceneTextures, InlandTerrainShowsNoBeachColour) {
 // by the faces of the lowest row: across the coast its inland edge lies at an even
 // distance, and on lines from the sea inland, straight and slanting, the terrain turns
 // from sand to grass at most once. Left out: the first triangle, whose coordinates the
-// world gives (they sweep across the whole picture), and the texels that the island's
-// west and east ends share (its u runs past 0 and 1), where no band can suit both.
+// world gives (they sweep across the whole picture).
 TEST(SceneTextures, TheBeachFollowsTheCoastNotTheTriangles) {
     const Image mapping = Read("Mapping256.bmp");
     ASSERT_EQ(mapping.width, 256);
@@ -203,32 +202,6 @@ TEST(SceneTextures, TheBeachFollowsTheCoastNotTheTriangles) {
         }
         return best;
     };
-    // Texels that serve the ground at two places, one turn of u apart, counting ground
-    // a texel from the centre, which the texel also covers; and their neighbours, which
-    // filtering mixes in.
-    std::vector<char> ground[3];
-    for (int turn = 0; turn < 3; ++turn) {
-        ground[turn].resize(256 * 256);
-        for (int py = 0; py < 256; ++py)
-            for (int px = 0; px < 256; ++px) {
-                const double z = -110.8957 + ((py + 0.5) / 256 - 0.072) / 0.6636 * 236.964;
-                const double x = -125.8073 + ((px + 0.5) / 256 + turn - 1 + 0.0399) / 1.0528 * 239.0574;
-                ground[turn][size_t(py * 256 + px)] = TerrainTexel(x, z) >= 0;
-            }
-    }
-    auto around = [](const std::vector<char>& grid, int px, int py) {
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (grid[size_t((py + dy + 256) % 256 * 256 + (px + dx + 256) % 256)]) return true;
-        return false;
-    };
-    std::vector<char> shared(256 * 256, 0);
-    for (int py = 0; py < 256; ++py)
-        for (int px = 0; px < 256; ++px) {
-            if (around(ground[0], px, py) + around(ground[1], px, py) + around(ground[2], px, py) < 2) continue;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) shared[size_t((py + dy + 256) % 256 * 256 + (px + dx + 256) % 256)] = 1;
-        }
     constexpr double kStep = 0.2;
     // Walks inland from (x, z) along (dx, dz) and calls `at` with each texel and its
     // distance; false when the walk meets a texel left out.
@@ -240,7 +213,7 @@ TEST(SceneTextures, TheBeachFollowsTheCoastNotTheTriangles) {
             const int      texel = TerrainTexel(px, pz, &given);
             // Inland only: the walk ends where it leaves the terrain or turns back to the coast.
             if (texel < 0 || d < away - 0.05) return true;
-            if (given || shared[size_t(texel)]) return false;
+            if (given) return false;
             away = std::max(away, d);
             if (!at(mapping.At(texel % 256, texel / 256), s)) return true;
         }

@@ -3,6 +3,7 @@
 // zipped round the rocks.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -92,6 +93,50 @@ void PinTheGround(Island& isl) {
               ground);
 }
 
+namespace {
+
+// How u follows the ground: u = perX x + perZ z + offset.
+struct UMap {
+    double perX, perZ, offset, widest;
+};
+
+// The picture is laid once over the island with u running from -0.0399 to 1.0129, a
+// little more than one turn. Were u to follow x alone, the widest rows would span more
+// than a turn and their west and east shores would share texels, which cannot show sand
+// at both; so u takes a little of z as well, leaving every row (every v) under one turn
+// with two texels to spare, and the whole island still spanning the stated range.
+UMap FitUMap(const std::vector<Tri>& tris) {
+    double widest = 0, zLo = 1e9, zHi = -1e9;
+    for (const Tri& t : tris)
+        for (int i : t) zLo = std::min(zLo, g_points[i].z), zHi = std::max(zHi, g_points[i].z);
+    for (double z = zLo; z <= zHi; z += 0.25) {
+        double lo = 1e9, hi = -1e9;
+        for (const Tri& t : tris)
+            for (int e = 0; e < 3; ++e) {
+                const V3 p = g_points[t[e]], q = g_points[t[(e + 1) % 3]];
+                if ((p.z - z) * (q.z - z) > 0 || p.z == q.z) continue;
+                const double x = p.x + (z - p.z) / (q.z - p.z) * (q.x - p.x);
+                lo = std::min(lo, x), hi = std::max(hi, x);
+            }
+        widest = std::max(widest, hi - lo);
+    }
+    const double perX = (1 - 2.0 / 256) / widest, lo = -0.0399, hi = 1.0129;
+    auto span = [&](double perZ, double* least) {
+        double mn = 1e18, mx = -1e18;
+        for (const Tri& t : tris)
+            for (int i : t) mn = std::min(mn, perX * g_points[i].x + perZ * g_points[i].z), mx = std::max(mx, perX * g_points[i].x + perZ * g_points[i].z);
+        *least = mn;
+        return mx - mn;
+    };
+    double least = 0, flat = 0, steep = 0.01;
+    if (span(0, &least) > hi - lo || span(steep, &least) < hi - lo) Fail("terrain coordinates: no tilt of u gives its range");
+    for (int i = 0; i < 200; ++i) (span((flat + steep) / 2, &least) < hi - lo ? flat : steep) = (flat + steep) / 2;
+    span(flat, &least);
+    return {perX, flat, lo - least, perX * widest};
+}
+
+}  // namespace
+
 Group TerrainGroup(std::vector<Tri> terrain) {
     // One normal per position; the image laid once over the island, every triangle shifted
     // by a whole turn of v (invisible with repeat) so most corners that recur carry
@@ -129,10 +174,13 @@ Group TerrainGroup(std::vector<Tri> terrain) {
             if (mixedCount() > 112) shift[k] = 0;
         }
         if (mixedCount() != 112) Fail("terrain coordinates: " + std::to_string(mixedCount()) + " recurring positions");
+        const UMap map = FitUMap(std::vector<Tri>(terrain.begin() + 1, terrain.end()));
+        std::printf("terrain texture: u = %.6f x %+.6f z %+.6f, rows at most %.3f of a turn\n", map.perX, map.perZ,
+                    map.offset, map.widest);
         for (size_t k = 1; k < terrain.size(); ++k)
             for (int c = 0; c < 3; ++c) {
                 Row& r = groupTerrain.rows[k * 3 + c];
-                r.u    = -0.0399 + (r.p.x + 125.8073) / 239.0574 * 1.0528;
+                r.u    = map.perX * r.p.x + map.perZ * r.p.z + map.offset;
                 r.v    = 0.072 + (r.p.z + 110.8957) / 236.964 * 0.6636 + shift[k];
             }
     }

@@ -85,6 +85,30 @@ bool TerrainAt(double x, double z, double* height, double* ny) {
     return false;
 }
 
+// How the terrain's u follows the ground, u = perX x + perZ z + offset, read back from its
+// rows (all but the first triangle, whose coordinates the world gives) by least squares.
+struct UMap {
+    double perX, perZ, offset;
+};
+UMap TerrainUMap() {
+    double m[3][4] = {};
+    for (size_t i = 3; i < meshTerrain.rowCount; ++i) {
+        const MeshVertex& r    = meshTerrain.rows[i];
+        const double      a[3] = {r.x, r.z, 1};
+        for (int j = 0; j < 3; ++j) {
+            for (int k = 0; k < 3; ++k) m[j][k] += a[j] * a[k];
+            m[j][3] += a[j] * r.u;
+        }
+    }
+    for (int c = 0; c < 3; ++c)
+        for (int j = 0; j < 3; ++j) {
+            if (j == c) continue;
+            const double f = m[j][c] / m[c][c];
+            for (int k = c; k < 4; ++k) m[j][k] -= f * m[c][k];
+        }
+    return {m[0][3] / m[0][0], m[1][3] / m[1][1], m[2][3] / m[2][2]};
+}
+
 // The coast: the terrain's edges that it shares with the shore, one segment each.
 struct Segment {
     double ax, az, bx, bz;
@@ -139,29 +163,36 @@ Rgb GroundColour(double h, double ny, double coast, double n, double shore) {
 
 Picture PaintMapping() {
     // The terrain's coordinates run a little past 0 and 1 and the texture repeats, so a
-    // texel serves the ground at u and at u +- 1 alike: it takes the mean of those that
-    // are terrain.
+    // texel is looked for at u and at u +- 1. No row of the terrain spans more than a
+    // turn, so at most one of them is ground; were there two, it would take their mean.
     std::vector<Rgb>           colour(size_t(kSize) * kSize, Rgb{0, 0, 0});
     std::vector<char>          known(size_t(kSize) * kSize, 0);
     const std::vector<Segment> coast = CoastSegments();
+    const UMap                 map   = TerrainUMap();
     for (int py = 0; py < kSize; ++py)
         for (int px = 0; px < kSize; ++px) {
             const double v = (py + 0.5) / kSize, n = Fractal(px, py, 8, 4, 11);
             const double z = -110.8957 + (v - 0.072) / 0.6636 * 236.964;
-            Rgb          sum{0, 0, 0};
+            Rgb          sum{0, 0, 0}, shore{0, 0, 0};
             int          count = 0;
             for (int shift = -1; shift <= 1; ++shift) {
                 // Inverse of the terrain's coordinate map, texel centre to world.
                 const double u = (px + 0.5) / kSize + shift;
-                const double x = -125.8073 + (u + 0.0399) / 1.0528 * 239.0574;
-                double       h = 0, ny = 1;
-                if (!TerrainAt(x, z, &h, &ny)) continue;
-                double       nearX = 0, nearZ = 0;
+                const double x = (u - map.perZ * z - map.offset) / map.perX;
+                double       h = 0, ny = 1, nearX = 0, nearZ = 0;
                 const double d     = CoastDistance(coast, x, z, &nearX, &nearZ);
-                const Rgb    c     = GroundColour(h, ny, d, n, Noise(nearX / 9, nearZ / 9, 1 << 16, 13));
+                const double along = Noise(nearX / 9, nearZ / 9, 1 << 16, 13);
+                if (!TerrainAt(x, z, &h, &ny)) {
+                    // A texel whose centre lies just off the coast still colours the
+                    // coast's own faces up to their edge: it is beach.
+                    if (d < 1.5) shore = GroundColour(-1.45, 1, 0, n, along);
+                    continue;
+                }
+                const Rgb c = GroundColour(h, ny, d, n, along);
                 sum         = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
                 ++count;
             }
+            if (count == 0 && shore.r > 0) sum = shore, count = 1;
             if (count == 0) continue;
             colour[size_t(py) * kSize + px] = Scale(sum, 1.0 / count);
             known[size_t(py) * kSize + px]  = 1;
