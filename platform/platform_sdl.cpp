@@ -1,6 +1,6 @@
 // platform_sdl.cpp — the platform layer over SDL2 (Linux and the other Unix systems):
 // windows, the message queue and its timers, the GL drawable and context, and the
-// clock. The other files of this backend (see sdl_g_layer.h) hold what each windowing
+// clock. The other files of this backend (see sdl_layer.h) hold what each windowing
 // system, the display mode, keys and message boxes need; only they include SDL.
 //
 // SDL has no window classes, device contexts or pixel formats of its own; they are

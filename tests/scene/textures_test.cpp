@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -113,10 +113,6 @@ TEST(SceneTextures, FireHoldsSixDifferentFramesInTheirColumns) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // Beach and grass, told apart by hue so that the picture's grain of brightness does not
 // flicker a texel from one to the other.
 bool Beach(const uint8_t* p) {
@@ -124,8 +120,14 @@ bool Beach(const uint8_t* p) {
 }
 bool Grass(const uint8_t* p) { return p[1] > p[0] + 8; }
 
-// The texel (y * 256 + x) the terrain shows at (x, z), found through its own coordinates
-// as GL_REPEAT wraps them; -1 off the terrain. `given` tells whether it lies on the first
+// The texel (y * 256 + x) of the 256 x 256 terrain picture at (u, v), wrapping as
+// GL_REPEAT does.
+int TexelOf(double u, double v) {
+    return ((int(std::floor(v * 256)) % 256 + 256) % 256) * 256 + (int(std::floor(u * 256)) % 256 + 256) % 256;
+}
+
+// The texel the terrain shows at (x, z), found through its own coordinates; -1 off the
+// terrain. `given` tells whether it lies on the first
 // triangle, whose coordinates the world gives: they sweep across the whole picture.
 int TerrainTexel(double x, double z, bool* given = nullptr) {
     for (size_t t = 0; t + 2 < meshTerrain.rowCount; t += 3) {
@@ -136,9 +138,8 @@ int TerrainTexel(double x, double z, bool* given = nullptr) {
         const double l2 = ((double(c->z) - a->z) * (x - c->x) + (double(a->x) - c->x) * (z - c->z)) / d;
         const double l3 = 1 - l1 - l2;
         if (l1 < 0 || l2 < 0 || l3 < 0) continue;
-        const double u = l1 * a->u + l2 * b->u + l3 * c->u, v = l1 * a->v + l2 * b->v + l3 * c->v;
         if (given) *given = t == 0;
-        return ((int(std::floor(v * 256)) % 256 + 256) % 256) * 256 + (int(std::floor(u * 256)) % 256 + 256) % 256;
+        return TexelOf(l1 * a->u + l2 * b->u + l3 * c->u, l1 * a->v + l2 * b->v + l3 * c->v);
     }
     return -1;
 }
@@ -159,10 +160,9 @@ TEST(SceneTextures, InlandTerrainShowsNoBeachColour) {
             for (int j = 0; i + j <= kSteps; ++j) {
                 const float a = float(i) / kSteps, b = float(j) / kSteps, w = 1 - a - b;
                 const float u = a * c[0].u + b * c[1].u + w * c[2].u, v = a * c[0].v + b * c[1].v + w * c[2].v;
-                const int   x = ((int(std::floor(u * 256)) % 256) + 256) % 256;
-                const int   y = ((int(std::floor(v * 256)) % 256) + 256) % 256;
+                const int   texel = TexelOf(u, v);
                 ++samples;
-                beachy += Beach(mapping.At(x, y));
+                beachy += Beach(mapping.At(texel % 256, texel / 256));
             }
     }
     ASSERT_GT(samples, 1000u);

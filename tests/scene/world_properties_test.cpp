@@ -456,7 +456,7 @@ TEST(WorldTables, StreamNeitherFloatsNorSinks) {
             double y = std::get<1>(e.first) + t * (std::get<1>(e.second) - std::get<1>(e.first));
             double z = std::get<2>(e.first) + t * (std::get<2>(e.second) - std::get<2>(e.first));
             double h = GroundAt(x, z);
-            if (h > -3.9046) {
+            if (h > kSea) {
                 EXPECT_LT(y - h, 2.5) << "floating at " << x << ", " << z;
             }
         }

@@ -19,8 +19,6 @@ struct Island {
     int  coastTerrainA, coastTerrainB, coastSand;
     // The rock foot, shared by the terrain and the massif (terrain.cpp).
     Loop foot;
-    // The far corner of the shore's delta in front of the stream (shore.cpp).
-    int delta;
     std::vector<Tri> terrain, gravel, sand, rocks, stream, sea;
     // The sea's inner boundary along the coast (sea.cpp).
     Loop seaCoast;
@@ -46,9 +44,6 @@ void  BuildTerrain(Island& isl);
 void  PinTheGround(Island& isl);
 Group TerrainGroup(std::vector<Tri> terrain);
 
-// The delta's far corner: with the gravel's edge it sets the slope on which the stream
-// runs into the sea.
-constexpr V3 kDeltaTip = {-45, -7.717, 142.5};
 void  BuildShore(Island& isl);
 Group SandGroup(std::vector<Tri> sand);
 

@@ -12,7 +12,7 @@
 // Four far corners, and 28 points along the coast where the shore meets the water.
 void BuildSea(Island& isl) {
     int  seaSW = AddGiven(kSeaFirst[0]), seaSE = AddGiven(kSeaFirst[2]);
-    int  seaNE = AddPoint(10581.922, -3.9046, 8350.827), seaNW = AddPoint(-10635.995, -3.9046, 8350.827);
+    int  seaNE = AddPoint(10581.922, kSeaLevel, 8350.827), seaNW = AddPoint(-10635.995, kSeaLevel, 8350.827);
     Loop corners = {seaSW, seaSE, seaNE, seaNW};
     MakeCounterClockwise(corners);
     Loop&  coastPoints = isl.seaCoast;
@@ -31,7 +31,7 @@ void BuildSea(Island& isl) {
         }
         double c = std::cos(deg * kPi / 180), s = std::sin(deg * kPi / 180), r = 60;
         while (GroundAt(middle.x + r * c, middle.z + r * s, isl.ground) > -2.6 && r < 300) r += 0.05;
-        coastPoints.push_back(AddPoint(Round4(middle.x + r * c), -3.9046, Round4(middle.z + r * s)));
+        coastPoints.push_back(AddPoint(Round4(middle.x + r * c), kSeaLevel, Round4(middle.z + r * s)));
     }
     {
         auto ext = [&](auto key) {

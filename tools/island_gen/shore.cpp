@@ -7,18 +7,26 @@
 #include "tools/island_gen/island.h"
 #include "tools/island_gen/surface.h"
 
+namespace {
+
+// The delta's far corner: with the gravel's sea edge it sets the slope on which the
+// stream runs into the sea.
+constexpr V3 kDeltaTip = {-45, -7.717, 142.5};
+
+}  // namespace
+
 // Elsewhere the shore falls from the coast to the sea floor in one slope, steep enough that
 // its waterline lies a few units out. In front of the stream it runs out as a flat delta
 // instead: one face from the gravel's edge to a point far out, over which the water can
 // follow the sand down into the sea (the stream's mouth is fitted to it).
 void BuildShore(Island& isl) {
-    isl.delta = AddPoint(kDeltaTip.x, kDeltaTip.y, kDeltaTip.z);
-    g_fixed.insert(isl.delta);
+    const int delta = AddPoint(kDeltaTip.x, kDeltaTip.y, kDeltaTip.z);
+    g_fixed.insert(delta);
     Loop shoreInner = {isl.coastGravelW};
     shoreInner.insert(shoreInner.end(), isl.coastWest.begin(), isl.coastWest.end());
     for (int i : {isl.footS, isl.footE, isl.footN, isl.footW}) shoreInner.push_back(i);
     shoreInner.insert(shoreInner.end(), isl.coastEast.begin(), isl.coastEast.end());
-    for (int i : {isl.coastGravelE, isl.shoreF, isl.shoreB, isl.delta, isl.shoreA}) shoreInner.push_back(i);
+    for (int i : {isl.coastGravelE, isl.shoreF, isl.shoreB, delta, isl.shoreA}) shoreInner.push_back(i);
     MakeCounterClockwise(shoreInner);
     Loop shoreOuter;
     int  floorA = AddGiven(kSandFirst[0]), floorB = AddGiven(kSandFirst[1]);
@@ -53,7 +61,7 @@ void BuildShore(Island& isl) {
     }
     MakeCounterClockwise(shoreOuter);
     isl.sand = TriangulateBand(shoreOuter, shoreInner, floorA, floorB, isl.coastSand);
-    isl.sand.push_back({isl.shoreA, isl.delta, isl.shoreB});
+    isl.sand.push_back({isl.shoreA, delta, isl.shoreB});
     FaceUp(isl.sand);
 }
 

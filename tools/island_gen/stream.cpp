@@ -17,9 +17,11 @@ constexpr double kStreamClearance = 0.15;
 // The most the water may stand over the sand of the shore.
 constexpr double kMostOverSand = 0.3;
 
+// The water's lowest height, just under the sea's surface.
+constexpr double kLowestWater = -3.9385;
 // The mouth: the last section's banks, out on the shore's delta just past the waterline,
-// where the water lies just under the sea's surface and close over the sand.
-constexpr V3 kMouthWest = {-41.7836, -3.9385, 132.55}, kMouthEast = {-34.8, -3.9385, 132.5936};
+// where the water lies at its lowest, close over the sand.
+constexpr V3 kMouthWest = {-41.7836, kLowestWater, 132.55}, kMouthEast = {-34.8, kLowestWater, 132.5936};
 
 // The point of [from, to] where the ground falls to the sea's surface, found by halving.
 V3 WhereGroundMeetsSea(V3 from, V3 to, const std::vector<Tri>& ground) {
@@ -147,9 +149,9 @@ void BuildStream(Island& isl) {
             if (g_fixed.count(i)) continue;
             if (!fitted.count(i)) {
                 double y      = GroundAt(g_points[i].x, g_points[i].z, isl.ground);
-                g_points[i].y = Round4(std::max(y + 0.3, -3.9385));
+                g_points[i].y = Round4(std::max(y + 0.3, kLowestWater));
             }
-            g_points[i].y = Round4(std::max(g_points[i].y, -3.9385));
+            g_points[i].y = Round4(std::max(g_points[i].y, kLowestWater));
             if (streamTop < 0 || g_points[i].y > g_points[streamTop].y) streamTop = i;
         }
     g_points[streamTop].y = 25.9142;

@@ -173,8 +173,9 @@ Picture PaintMapping() {
         for (int px = 0; px < kSize; ++px) {
             const double v = (py + 0.5) / kSize, n = Fractal(px, py, 8, 4, 11);
             const double z = -110.8957 + (v - 0.072) / 0.6636 * 236.964;
-            Rgb          sum{0, 0, 0}, shore{0, 0, 0};
+            Rgb          sum{0, 0, 0}, beach{0, 0, 0};
             int          count = 0;
+            bool         offCoast = false;
             for (int shift = -1; shift <= 1; ++shift) {
                 // Inverse of the terrain's coordinate map, texel centre to world.
                 const double u = (px + 0.5) / kSize + shift;
@@ -185,14 +186,14 @@ Picture PaintMapping() {
                 if (!TerrainAt(x, z, &h, &ny)) {
                     // A texel whose centre lies just off the coast still colours the
                     // coast's own faces up to their edge: it is beach.
-                    if (d < 1.5) shore = GroundColour(-1.45, 1, 0, n, along);
+                    if (d < 1.5) beach = GroundColour(-1.45, 1, 0, n, along), offCoast = true;
                     continue;
                 }
                 const Rgb c = GroundColour(h, ny, d, n, along);
                 sum         = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
                 ++count;
             }
-            if (count == 0 && shore.r > 0) sum = shore, count = 1;
+            if (count == 0 && offCoast) sum = beach, count = 1;
             if (count == 0) continue;
             colour[size_t(py) * kSize + px] = Scale(sum, 1.0 / count);
             known[size_t(py) * kSize + px]  = 1;
