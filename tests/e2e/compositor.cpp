@@ -340,7 +340,7 @@ bool CompositorRun::CanClose() const { return desktop_ == Desktop::Sway || deskt
 bool CompositorRun::CloseFocusedWindow() {
     if (desktop_ == Desktop::Sway) return RunSwayMsg({"kill"}, nullptr);
     if (desktop_ == Desktop::Kwin)
-        return RunKwinScript("workspace.clientList().forEach(function (c) { if (c.caption) c.closeWindow(); });",
+        return RunKwinScript("windows.forEach(function (c) { if (c.caption) c.closeWindow(); });",
                              nullptr);
     return false;
 }
@@ -350,7 +350,7 @@ bool CompositorRun::CanTellFullscreen() const { return desktop_ == Desktop::Sway
 bool CompositorRun::IsFullscreen(const std::string& title, bool* fullscreen) {
     if (desktop_ == Desktop::Kwin) {
         std::string printed;
-        if (!RunKwinScript("workspace.clientList().forEach(function (c) { print('toplevel|' + c.caption + '|' + "
+        if (!RunKwinScript("windows.forEach(function (c) { print('toplevel|' + c.caption + '|' + "
                            "c.fullScreen); });",
                            &printed))
             return false;
@@ -414,7 +414,9 @@ bool CompositorRun::RunKwinScript(const std::string& body, std::string* printed)
     const std::string path = runtimeDir_ + "/script" + std::to_string(++scripts_) + ".js";
     {
         std::ofstream script(path);
-        script << body << "\n";
+        // kwin 6 renamed clientList to windowList.
+        script << "var windows = workspace.windowList ? workspace.windowList() : workspace.clientList();\n"
+               << body << "\n";
     }
     const size_t                   logBefore = ReadFile(log_).size();
     const std::vector<std::string> env{"DBUS_SESSION_BUS_ADDRESS=" + busAddress_};

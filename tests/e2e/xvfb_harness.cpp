@@ -98,6 +98,17 @@ bool ReadClientGeometryOf(Display* display, Window window, WindowInfo* info) {
     return true;
 }
 
+// mutter 48 draws the frames of X11 windows in windows of a client of its own, which
+// carry the framed window's title; the framed window lies inside.
+bool IsFrame(Display* display, Window window) {
+    XClassHint hint{};
+    if (!XGetClassHint(display, window, &hint)) return false;
+    const bool frame = hint.res_class && std::string(hint.res_class) == "mutter-x11-frames";
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    return frame;
+}
+
 void CollectNamed(Display* display, Window window, std::vector<WindowInfo>* found) {
     Window       root = 0, parent = 0;
     Window*      children = nullptr;
@@ -109,7 +120,8 @@ void CollectNamed(Display* display, Window window, std::vector<WindowInfo>* foun
         WindowInfo info;
         info.id   = children[i];
         info.name = WindowName(display, children[i]);
-        if (!info.name.empty() && ReadClientGeometryOf(display, children[i], &info)) found->push_back(info);
+        if (!info.name.empty() && !IsFrame(display, children[i]) && ReadClientGeometryOf(display, children[i], &info))
+            found->push_back(info);
         CollectNamed(display, children[i], found);
     }
     if (children) XFree(children);

@@ -196,15 +196,17 @@ TEST_F(ViewerSceneTest, TheInstalledLauncherStartedFromTheRootOpensTheTexturedIs
     ExpectTexturedIsland(grab());
 }
 
-TEST_F(ViewerSceneTest, HoldingQFliesTowardTheIsland) {
+// Backwards, so that no speed of the machine can carry the camera past the island
+// before a picture is taken: movement grows with the seconds since start.
+TEST_F(ViewerSceneTest, HoldingAFliesAwayFromTheIsland) {
     start(1024, 768);
     const Picture before = grab();
-    ASSERT_TRUE(holdUntilMoved({"q"}, before)) << viewer_.Output();
+    ASSERT_TRUE(holdUntilMoved({"a"}, before)) << viewer_.Output();
     const Picture after = grab();
-    // Nearer, the island covers more of the view and the open sea less of it.
-    const Box all = {0, 0, 640, 480};
-    EXPECT_LT(CountWhere(after, all, IsWater), CountWhere(before, all, IsWater));
-    EXPECT_LT(CountWhere(after, all, IsSky), CountWhere(before, all, IsSky) + 640);
+    const Box  all    = {0, 0, 640, 480};
+    const auto island = [](const uint8_t* p) { return !IsWater(p) && !IsSky(p); };
+    EXPECT_LT(CountWhere(after, all, island), CountWhere(before, all, island));
+    EXPECT_GT(CountWhere(after, all, IsWater), CountWhere(before, all, IsWater));
 }
 
 TEST_F(ViewerSceneTest, TheCampfireChangesFromOneStepToTheNextWhileTheRestStays) {
