@@ -1,4 +1,5 @@
-// main.cpp — the process entry: everything happens in WinMain.
+// main.cpp — the process entry: everything happens in WinMain, and the platform says
+// how the process ends.
 #include "app/win_main.h"
 
-int main() { return WinMain(); }
+int main() { PlatExitProcess(WinMain()); }

@@ -3,12 +3,13 @@
 // The program talks to the windowing system, the GL binding, the clock and the
 // user only through the plain functions below. A port provides all of them:
 //
-//   process    PlatGetModuleHandle
+//   process    PlatGetModuleHandle; PlatExitProcess where the entry is main (not Windows)
 //   classes    PlatRegisterClass, PlatUnregisterClass, PlatLoadIcon, PlatLoadCursor
 //   windows    PlatAdjustWindowRect, PlatCreateWindow (sends WM_CREATE to the class's
 //              procedure before it returns), PlatShowWindow, PlatSetForegroundWindow,
 //              PlatSetFocus, PlatGetFocus, PlatDestroyWindow
-//   messages   PlatPeekMessage (never waits), PlatTranslateMessage, PlatDispatchMessage
+//   messages   PlatPeekMessage (never waits; a quit first where a signal asked the program to
+//              end or the display is gone), PlatTranslateMessage, PlatDispatchMessage
 //              (calls the procedure synchronously), PlatDefWindowProc, PlatPostQuitMessage
 //   timer      PlatSetTimer: WM_TIMER through the queue every period until the window ends
 //   display    PlatChangeDisplaySettings (exact width x height, or back to the default),
@@ -164,6 +165,10 @@ struct PlatMessage {
 
 // Process.
 InstanceHandle PlatGetModuleHandle();
+
+// Ends the process once the program has returned from WinMain: with its exit code, or,
+// where a signal asked it to end, of that signal, as the signal alone would have.
+[[noreturn]] void PlatExitProcess(int32_t exitCode);
 
 // Window classes; both return 0 on failure.
 int  PlatRegisterClass(const WindowClass* windowClass);

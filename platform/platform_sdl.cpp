@@ -8,6 +8,8 @@
 // meaning. Everything runs on the program's one thread: timer ticks are generated when
 // the queue is polled, and the window procedure is called only from dispatch and from
 // the window operations themselves.
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -22,6 +24,8 @@ namespace {
 // Real displays only: without one SDL would quietly pick an invisible driver and the
 // program would run with nobody able to see it.
 constexpr char kRealVideoDrivers[] = "x11,wayland";
+
+constexpr int kDepthBits = 24;
 
 PlatWindowRec* FindDevice(DeviceContextHandle dc) {
     for (const auto& w : g_layer.windows)
@@ -61,6 +65,7 @@ void ApplyGLAttributes(const PixelFormatRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (request.flags & PFD_DOUBLEBUFFER) ? 1 : 0);
+    PreferX11Visual(std::max<int>(kDepthBits, request.depthBits), (request.flags & PFD_DOUBLEBUFFER) != 0);
 }
 
 uint32_t MinimisedWord(const PlatWindowRec& window) {
@@ -112,8 +117,7 @@ void PumpEvents() {
             QueueWindowEvent(event.window);
             break;
         case SDL_QUIT:
-            // SIGINT and SIGTERM arrive here: end like a closed window, so that the
-            // program tears down and the display mode comes back.
+            // The session asks the program to end: like a closed window.
             if (!g_layer.windows.empty()) Queue(g_layer.windows.front().get(), WM_CLOSE, 0, 0);
             break;
         default:
@@ -150,18 +154,20 @@ bool EnsureVideo() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kRealVideoDrivers, SDL_HINT_OVERRIDE);
     // Closing the window is the program's own decision (a close message), not SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Signals are the layer's (sdl_signals.cpp), the same under every SDL.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    InstallEndingSignals();
     // With libdecor drawing the decorations, SDL 2.26 on Wayland crashes in the first
     // event dispatch after a window that has shown GL frames is destroyed and another
     // made, which every F1 does: libdecor still reports to the freed window. Without
     // it, compositors that offer server-side decorations still draw them; the others
-    // (GNOME, weston) show the window without a frame.
-    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+    // (GNOME, weston) show the window without a frame. Later SDLs keep their frames.
+    if (SdlVersionIs(2, 26)) SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     DoWithoutAbsentSessionBus();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         g_layer.videoFailed = true;
         return false;
     }
-    std::atexit(SDL_Quit);
     InstallXErrorHandler();
     g_layer.videoReady = true;
     return true;
@@ -183,16 +189,33 @@ void Queue(WindowHandle window, uint32_t message, uint32_t wParam, int32_t lPara
     g_layer.queue.push_back({window, message, wParam, lParam});
 }
 
-// The program asks for a depth buffer of at least so many bits. GLX answers with the
-// deepest it has, EGL (Wayland's binding) with the shallowest that will do, and a
-// 16-bit buffer draws the shallow shore's waterline saw-toothed: so the deepest common
-// sizes are asked for first, down to the program's own request. The attribute stays
-// as it was for the window, whose context is made to match it.
+bool SdlVersionIs(int major, int minor) {
+    SDL_version linked;
+    SDL_GetVersion(&linked);
+    return linked.major == major && linked.minor == minor && !OnSdl3();
+}
+
+// sdl2-compat passes every call on to SDL3, which it has loaded by the time it answers.
+bool OnSdl3() {
+    static const bool sdl3 = [] {
+        void* library = dlopen("libSDL3.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        if (library) dlclose(library);
+        return library != nullptr;
+    }();
+    return sdl3;
+}
+
+// The program asks for a depth buffer of at least so many bits, and a 16-bit one draws
+// the shallow shore's waterline saw-toothed. GLX answers a request with the deepest
+// buffer it has, EGL (Wayland's binding) with the shallowest that will do, and what
+// each offers differs between releases (Xvfb's GLX had 32 bits on Debian 12, 24 on
+// 13): so 24 bits are asked for first, on X11 by choosing the visual that has exactly
+// that, and the program's own request after. The snapshot tool takes 24 bits too. The
+// attribute stays as it was for the window, whose context is made to match it.
 SDL_Window* CreateGLWindow(const char* title, int x, int y, int width, int height, Uint32 flags) {
     const int wanted = g_layer.pixelFormat.depthBits;
-    for (const int depth : {32, 24}) {
-        if (depth <= wanted) break;
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+    if (kDepthBits > wanted) {
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, kDepthBits);
         if (SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags)) return window;
     }
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, wanted);
@@ -258,9 +281,8 @@ WindowHandle PlatCreateWindow(uint32_t, const char* className, const char* title
 
     SDL_Window* sdlWindow = nullptr;
     bool        fullscreen = false;
-    int         holderWidth = 0, holderHeight = 0;
-    if (g_layer.modeHolder) SDL_GetWindowSize(g_layer.modeHolder, &holderWidth, &holderHeight);
-    if ((style & WS_POPUP) && g_layer.modeHolder && holderWidth == clientWidth && holderHeight == clientHeight) {
+    if ((style & WS_POPUP) && g_layer.modeHolder && g_layer.modeHolderSize.width == clientWidth &&
+        g_layer.modeHolderSize.height == clientHeight) {
         sdlWindow        = g_layer.modeHolder;
         g_layer.modeHolder = nullptr;
         fullscreen       = true;
@@ -327,8 +349,10 @@ int PlatDestroyWindow(WindowHandle handle) {
     PlatWindowRec* window = FindWindow(handle);
     if (!window) return 0;
     window->proc(handle, WM_DESTROY, 0, 0);
-    SDL_DestroyWindow(window->sdl);
-    if (window->gone) SettleXErrors();
+    if (!g_layer.displayLost) {
+        SDL_DestroyWindow(window->sdl);
+        if (window->gone) SettleXErrors();
+    }
     std::erase_if(g_layer.timers, [handle](const Timer& t) { return t.window == handle; });
     std::erase_if(g_layer.queue, [handle](const PlatMessage& m) { return m.window == handle; });
     if (g_layer.focus == handle) g_layer.focus = nullptr;
@@ -336,9 +360,18 @@ int PlatDestroyWindow(WindowHandle handle) {
     return 1;
 }
 
+// A signal that asks the program to end, or a display that is gone, is a quit that
+// comes before everything else in the queue: the program leaves through its teardown.
 int PlatPeekMessage(PlatMessage* message) {
-    ActOnDeferredSignal();
-    if (g_layer.videoReady) PumpEvents();
+    if (const int sig = EndingSignal()) {
+        *message = {nullptr, WM_QUIT, static_cast<uint32_t>(128 + sig), 0};
+        return 1;
+    }
+    if (g_layer.videoReady && !g_layer.displayLost) PumpEvents();
+    if (g_layer.displayLost) {
+        *message = {nullptr, WM_QUIT, 1, 0};
+        return 1;
+    }
     QueueDueTimers();
     while (!g_layer.queue.empty()) {
         const PlatMessage next = g_layer.queue.front();
@@ -467,7 +500,8 @@ GLContextHandle PlatCreateContext(DeviceContextHandle dc) {
 
 int PlatMakeCurrent(DeviceContextHandle dc, GLContextHandle context) {
     if (!g_layer.videoReady) return 0;
-    if (!dc && !context) return SDL_GL_MakeCurrent(nullptr, nullptr) == 0 ? 1 : 0;
+    if (!dc && !context) return g_layer.displayLost || SDL_GL_MakeCurrent(nullptr, nullptr) == 0 ? 1 : 0;
+    if (g_layer.displayLost) return 0;
     PlatWindowRec* window = FindDevice(dc);
     if (!window || !OwnsContext(context) || dc->pixelFormat == 0) return 0;
     return SDL_GL_MakeCurrent(window->sdl, context->context) == 0 ? 1 : 0;
@@ -475,7 +509,7 @@ int PlatMakeCurrent(DeviceContextHandle dc, GLContextHandle context) {
 
 int PlatDeleteContext(GLContextHandle context) {
     if (!OwnsContext(context)) return 0;
-    SDL_GL_DeleteContext(context->context);
+    if (!g_layer.displayLost) SDL_GL_DeleteContext(context->context);
     std::erase_if(g_layer.contexts, [context](const auto& c) { return c.get() == context; });
     return 1;
 }
@@ -484,7 +518,7 @@ int PlatSwapBuffers(DeviceContextHandle dc) {
     PlatWindowRec* window = FindDevice(dc);
     if (!window) return 0;
     // A window that is gone has nowhere to show the picture; its close is on the way.
-    if (!window->gone) SDL_GL_SwapWindow(window->sdl);
+    if (!window->gone && !g_layer.displayLost) SDL_GL_SwapWindow(window->sdl);
     return 1;
 }
 
@@ -502,3 +536,10 @@ int PlatQueryPerformanceFrequency(int64_t* frequency) {
 
 // SDL has no system fonts; the program draws its own glyphs.
 int PlatUseFontBitmaps(DeviceContextHandle, uint32_t, uint32_t, uint32_t) { return 0; }
+
+// SDL is shut down only while its display still answers: on a broken connection Xlib
+// would wait for it for ever.
+void PlatExitProcess(int32_t exitCode) {
+    if (g_layer.videoReady && !g_layer.displayLost) SDL_Quit();
+    EndProcess(exitCode);
+}

@@ -5,7 +5,8 @@
 //   platform_sdl.cpp      the seam: windows, the queue and its timers, GL, the clock
 //   sdl_x11.cpp           X11: windows destroyed from outside, and their late errors
 //   sdl_wayland.cpp       Wayland: the seat probe and the compositors' quirks
-//   sdl_display_mode.cpp  the fullscreen mode and the signals that must give it back
+//   sdl_display_mode.cpp  the fullscreen mode
+//   sdl_signals.cpp       signals as a quit, and faults that must give the mode back
 //   sdl_keys.cpp          keys as virtual-key codes, one message per press and release
 //   sdl_message_box.cpp   message boxes, and their helper processes
 //   sdl_session_bus.cpp   doing without a session bus where none runs
@@ -79,8 +80,16 @@ struct Layer {
     PixelFormatRequest pixelFormat{};
 
     // A fullscreen window made by a successful mode change, waiting to become the
-    // next pop-up window (SDL changes the display mode only for a shown window).
+    // next pop-up window of the mode's size (SDL changes the display mode only for a
+    // shown window). The size is the mode's: the window manager may report another
+    // while the change settles.
     SDL_Window* modeHolder = nullptr;
+    struct {
+        int width = 0, height = 0;
+    } modeHolderSize;
+
+    // The display's connection broke: nothing more can be asked of it, nor torn down.
+    bool displayLost = false;
 
     // The decorations of the last decorated window shown, used to widen client
     // rectangles; zero until a window manager has told us.
@@ -105,7 +114,12 @@ SDL_Window*    CreateGLWindow(const char* title, int x, int y, int width, int he
 void          InstallXErrorHandler();
 unsigned long X11WindowOf(SDL_Window* window);
 void          SettleXErrors();
+void          PreferX11Visual(int depthBits, bool doubleBuffered);
 bool          X11KeyIsDown(uint32_t virtualKey);   // false where unknown or not on X11
+
+// SDL itself: the version in use, and whether SDL3 lies under the SDL2 name.
+bool SdlVersionIs(int major, int minor);
+bool OnSdl3();
 
 // Wayland.
 bool OnWayland();
@@ -113,11 +127,17 @@ bool WaylandWithoutSeat();
 void SettleFullscreen(SDL_Window* window);
 void LeaveFullscreen(SDL_Window* window);
 
-// The display mode and the signals that end the program while it is changed.
+// The display mode.
 int32_t EnterDisplayMode(const DisplayMode& request);
 void    LeaveDisplayMode();
-void    ActOnDeferredSignal();
-[[noreturn]] void EndOnSignal(int sig);   // the mode back, then the signal's default action
+void    DropModeHolder();
+
+// Signals: those that ask the program to end become a quit; faults while the mode is
+// changed give it back from the handler.
+void InstallEndingSignals();
+int  EndingSignal();   // the first that asked the program to end, or 0
+void GuardFaults(bool on);
+[[noreturn]] void EndProcess(int32_t exitCode);   // of the ending signal, if one came
 
 // Keys.
 void QueueKey(const SDL_KeyboardEvent& event);

@@ -1,5 +1,5 @@
-// sdl_wayland.cpp — Wayland under SDL 2.26: the probe for a compositor without an
-// input seat, and the compositors' quirks SDL does not handle itself.
+// sdl_wayland.cpp — Wayland under SDL: the probe for a compositor without an input
+// seat, and the compositors' quirks SDL does not handle itself.
 #include <GL/gl.h>
 #include <dlfcn.h>
 
@@ -10,9 +10,11 @@
 namespace sdl {
 namespace {
 
-// SDL 2.26 crashes inside SDL_Init on a Wayland compositor that offers no input seat
-// (a headless one). Where SDL would take Wayland (there is no X display to prefer),
-// the compositor is asked first, through the client library SDL has loaded anyway.
+// On a Wayland compositor that offers no input seat (a headless one) nobody can use or
+// end the program: SDL 2.26 crashes inside SDL_Init there, and SDL3 runs on without a
+// keyboard. Where SDL would take Wayland (there is no X display to prefer), the
+// compositor is asked first, through the client library SDL would load; under SDL3
+// it is not loaded yet.
 struct WlDisplay;
 struct WlProxy;
 struct WlRegistryListener {
@@ -37,15 +39,18 @@ bool OnWayland() {
 bool WaylandWithoutSeat() {
     const char* x11 = std::getenv("DISPLAY");
     if (x11 && *x11) return false;
-    auto connect     = reinterpret_cast<WlDisplay* (*)(const char*)>(dlsym(RTLD_DEFAULT, "wl_display_connect"));
-    auto disconnect  = reinterpret_cast<void (*)(WlDisplay*)>(dlsym(RTLD_DEFAULT, "wl_display_disconnect"));
-    auto roundtrip   = reinterpret_cast<int (*)(WlDisplay*)>(dlsym(RTLD_DEFAULT, "wl_display_roundtrip"));
+    // It stays loaded: SDL loads it next.
+    void* client = dlopen("libwayland-client.so.0", RTLD_LAZY);
+    if (!client) return false;
+    auto connect     = reinterpret_cast<WlDisplay* (*)(const char*)>(dlsym(client, "wl_display_connect"));
+    auto disconnect  = reinterpret_cast<void (*)(WlDisplay*)>(dlsym(client, "wl_display_disconnect"));
+    auto roundtrip   = reinterpret_cast<int (*)(WlDisplay*)>(dlsym(client, "wl_display_roundtrip"));
     auto construct   = reinterpret_cast<WlProxy* (*)(WlProxy*, uint32_t, const void*, ...)>(
-        dlsym(RTLD_DEFAULT, "wl_proxy_marshal_constructor"));
+        dlsym(client, "wl_proxy_marshal_constructor"));
     auto addListener = reinterpret_cast<int (*)(WlProxy*, void (**)(void), void*)>(
-        dlsym(RTLD_DEFAULT, "wl_proxy_add_listener"));
-    auto destroy          = reinterpret_cast<void (*)(WlProxy*)>(dlsym(RTLD_DEFAULT, "wl_proxy_destroy"));
-    const void* registryInterface = dlsym(RTLD_DEFAULT, "wl_registry_interface");
+        dlsym(client, "wl_proxy_add_listener"));
+    auto destroy          = reinterpret_cast<void (*)(WlProxy*)>(dlsym(client, "wl_proxy_destroy"));
+    const void* registryInterface = dlsym(client, "wl_registry_interface");
     if (!connect || !disconnect || !roundtrip || !construct || !addListener || !destroy || !registryInterface)
         return false;
     WlDisplay* display = connect(nullptr);
@@ -62,6 +67,7 @@ bool WaylandWithoutSeat() {
     disconnect(display);
     return registry && !seat;
 }
+
 // sway honours a fullscreen request only for a window it has mapped, and a Wayland
 // window is mapped by its first picture: a window made fullscreen while hidden comes
 // back from sway's first configure as an ordinary one. Such a window shows one black
@@ -98,14 +104,16 @@ void LeaveFullscreen(SDL_Window* window) {
 // SDL 2.26 looks a key up by the keymap's layout before the compositor has said which
 // layout is in force (the enter event of a keyboard that has just appeared comes
 // before its modifiers), passing an invalid layout, and xkbcommon then reads past the
-// key's layouts. SDL calls xkbcommon directly, so this definition takes its place:
-// until a layout is known, a key has no symbols.
+// key's layouts. Debian's SDL 2.26 calls xkbcommon directly, so this definition takes
+// its place there: until a layout is known, a key has no symbols. Any other SDL gets
+// xkbcommon's own answer.
 extern "C" int xkb_keymap_key_get_syms_by_level(struct xkb_keymap* keymap, uint32_t key, uint32_t layout,
                                                 uint32_t level, const uint32_t** symbols) {
     using LookUpFn = int (*)(struct xkb_keymap*, uint32_t, uint32_t, uint32_t, const uint32_t**);
     static const auto lookUp = reinterpret_cast<LookUpFn>(dlsym(RTLD_NEXT, "xkb_keymap_key_get_syms_by_level"));
+    static const bool guarded = sdl::SdlVersionIs(2, 26);
     constexpr uint32_t kInvalidLayout = 0xFFFFFFFF;
-    if (!keymap || !lookUp || layout == kInvalidLayout) {
+    if (!lookUp || !keymap || (guarded && layout == kInvalidLayout)) {
         if (symbols) *symbols = nullptr;
         return 0;
     }

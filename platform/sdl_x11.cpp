@@ -1,12 +1,30 @@
 // sdl_x11.cpp — X11 under SDL: a window that another client destroyed is closed like
-// one whose close button was pressed, and the errors its requests raise are let pass.
+// one whose close button was pressed, and the errors its requests raise are let pass;
+// a broken connection to the server ends the program instead of the process; GL
+// windows get a visual with exactly the depth buffer the layer wants.
+#include <GL/glx.h>
 #include <SDL_syswm.h>
+#include <X11/Xutil.h>
 #include <dlfcn.h>
+
+#include <cstdio>
 
 #include "platform/sdl_layer.h"
 
 namespace sdl {
 namespace {
+
+// Xlib and GLX as SDL loads them: linked into SDL 2, opened by SDL3 at run time.
+template <typename Fn>
+Fn FromLibrary(const char* library, const char* name) {
+    void* handle = dlopen(library, RTLD_LAZY);
+    return handle ? reinterpret_cast<Fn>(dlsym(handle, name)) : nullptr;
+}
+
+template <typename Fn>
+Fn Xlib(const char* name) {
+    return FromLibrary<Fn>("libX11.so.6", name);
+}
 
 using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
 using XSyncFn         = int (*)(Display*, int);
@@ -40,17 +58,38 @@ int HandleXError(Display* display, XErrorEvent* error) {
     return sdlXErrorHandler ? sdlXErrorHandler(display, error) : 0;
 }
 
+// Xlib's answer to a broken connection is exit(), whose atexit handlers (SDL's among
+// them, under SDL3) then wait on the dead connection for ever. Since libX11 1.7 a
+// program may return from it instead; every later request fails at once, and the
+// layer asks nothing more of the display.
+void NoteDisplayLost(Display*, void*) { g_layer.displayLost = true; }
+
+void HandleLostDisplay(Display* display) {
+    using SetExitHandlerFn = void (*)(Display*, void (*)(Display*, void*), void*);
+    static Display* handled = nullptr;
+    if (display == handled) return;
+    static const auto setExitHandler =
+        Xlib<SetExitHandlerFn>("XSetIOErrorExitHandler");
+    if (!setExitHandler) return;
+    setExitHandler(display, NoteDisplayLost, nullptr);
+    handled = display;
+}
+
+bool OnX11() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::string(driver) == "x11";
+}
+
 }  // namespace
 
 // SDL's X11 driver has Xlib loaded by the time it is running; the handler is set
 // through it rather than by linking Xlib into the program.
 void InstallXErrorHandler() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || std::string(driver) != "x11") return;
+    if (!OnX11()) return;
     using SetHandlerFn = XErrorHandlerFn (*)(XErrorHandlerFn);
-    auto setHandler = reinterpret_cast<SetHandlerFn>(dlsym(RTLD_DEFAULT, "XSetErrorHandler"));
+    auto setHandler = Xlib<SetHandlerFn>("XSetErrorHandler");
     if (setHandler) sdlXErrorHandler = setHandler(HandleXError);
-    syncX = reinterpret_cast<XSyncFn>(dlsym(RTLD_DEFAULT, "XSync"));
+    syncX = Xlib<XSyncFn>("XSync");
 }
 
 unsigned long X11WindowOf(SDL_Window* window) {
@@ -58,6 +97,7 @@ unsigned long X11WindowOf(SDL_Window* window) {
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
     xDisplay = info.info.x11.display;
+    HandleLostDisplay(xDisplay);
     return info.info.x11.window;
 }
 
@@ -67,12 +107,62 @@ void SettleXErrors() {
     if (syncX && xDisplay) syncX(xDisplay, 0);
 }
 
+// GLX gives a request for so many depth bits the deepest buffer it has, and what it
+// has differs between servers; SDL takes a visual that the layer names instead. The
+// visual has the screen's own depth, RGBA, no stencil and exactly `depthBits`; where
+// the screen has none such, SDL chooses as it always does.
+void PreferX11Visual(int depthBits, bool doubleBuffered) {
+    if (!OnX11()) return;
+    using OpenFn      = Display* (*)(const char*);
+    using CloseFn     = int (*)(Display*);
+    using VisualsFn   = XVisualInfo* (*)(Display*, long, XVisualInfo*, int*);
+    using FreeFn      = int (*)(void*);
+    using GetConfigFn = int (*)(Display*, XVisualInfo*, int, int*);
+    static const auto open      = Xlib<OpenFn>("XOpenDisplay");
+    static const auto close     = Xlib<CloseFn>("XCloseDisplay");
+    static const auto visuals   = Xlib<VisualsFn>("XGetVisualInfo");
+    static const auto release   = Xlib<FreeFn>("XFree");
+    static const auto getConfig = FromLibrary<GetConfigFn>("libGL.so.1", "glXGetConfig");
+    if (!open || !close || !visuals || !release || !getConfig) return;
+    Display* display = open(nullptr);
+    if (!display) return;
+    XVisualInfo wanted{};
+    wanted.screen = DefaultScreen(display);
+    wanted.depth  = DefaultDepth(display, wanted.screen);
+    wanted.c_class = TrueColor;
+    int          count = 0;
+    XVisualInfo* list  = visuals(display, VisualScreenMask | VisualDepthMask | VisualClassMask, &wanted, &count);
+    unsigned long chosen = 0;
+    int           fewestExtras = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto has = [&](int attribute) {
+            int value = 0;
+            return getConfig(display, &list[i], attribute, &value) == 0 ? value : -1;
+        };
+        if (has(GLX_USE_GL) != 1 || has(GLX_RGBA) != 1 || has(GLX_LEVEL) != 0 ||
+            has(GLX_DOUBLEBUFFER) != (doubleBuffered ? 1 : 0) || has(GLX_DEPTH_SIZE) != depthBits ||
+            has(GLX_STENCIL_SIZE) != 0)
+            continue;
+        // The plainest: no alpha, accumulation or multisampling where one is on offer.
+        const int extras = has(GLX_ALPHA_SIZE) + has(GLX_ACCUM_RED_SIZE) + has(GLX_AUX_BUFFERS) + has(GLX_SAMPLES);
+        if (chosen == 0 || extras < fewestExtras) {
+            chosen       = list[i].visualid;
+            fewestExtras = extras;
+        }
+    }
+    if (list) release(list);
+    close(display);
+    char id[32] = "";
+    if (chosen) std::snprintf(id, sizeof id, "0x%lx", chosen);
+    SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, id);
+}
+
 // The keyboard as the X server sees it, for the keys whose symbol the layer knows.
 bool X11KeyIsDown(uint32_t virtualKey) {
     using KeysymToKeycodeFn = unsigned char (*)(Display*, unsigned long);
     using QueryKeymapFn     = int (*)(Display*, char[32]);
-    static const auto toKeycode   = reinterpret_cast<KeysymToKeycodeFn>(dlsym(RTLD_DEFAULT, "XKeysymToKeycode"));
-    static const auto queryKeymap = reinterpret_cast<QueryKeymapFn>(dlsym(RTLD_DEFAULT, "XQueryKeymap"));
+    static const auto toKeycode   = Xlib<KeysymToKeycodeFn>("XKeysymToKeycode");
+    static const auto queryKeymap = Xlib<QueryKeymapFn>("XQueryKeymap");
     if (!xDisplay || !toKeycode || !queryKeymap) return false;
     unsigned long keysym = 0;
     if (virtualKey >= 'A' && virtualKey <= 'Z') {

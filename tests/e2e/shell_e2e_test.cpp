@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -118,10 +119,22 @@ TEST_F(ViewerTest, ClosingTheWindowEndsWithStatusZero) {
     EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
 }
 
-TEST_F(ViewerTest, SigtermEndsWithStatusZero) {
+// The program leaves through its teardown, then dies of the signal as it would have.
+TEST_F(ViewerTest, ASignalEndsTheViewerOfThatSignal) {
+    for (const int sig : {SIGTERM, SIGINT, SIGUSR1}) {
+        SCOPED_TRACE(strsignal(sig));
+        StartOnScreen(1024, 768);
+        viewer_.Signal(sig);
+        EXPECT_EQ(EndStatus(), 128 + sig) << viewer_.Output();
+        server_.Stop();
+    }
+}
+
+// With its X server gone the viewer cannot tear anything down: it ends, promptly, with 1.
+TEST_F(ViewerTest, ALostDisplayEndsTheViewerWithStatusOne) {
     StartOnScreen(1024, 768);
-    viewer_.Terminate();
-    EXPECT_EQ(EndStatus(), 0) << viewer_.Output();
+    server_.Stop();
+    EXPECT_EQ(viewer_.WaitForExit(5000), 1) << viewer_.Output();
 }
 
 TEST_F(ViewerTest, AltF4IsASystemKeyThatClosesTheWindow) {
@@ -323,8 +336,8 @@ TEST_F(XorgViewerTest, EveryWayOutOfFullscreenBringsTheDesktopModeBack) {
         const char* name;
         int         status;
     };
-    // A crash dies of its signal, as it would have; everything else ends with 0.
-    for (const Ending& ending : {Ending{"Esc", 0}, Ending{"close", 0}, Ending{"SIGTERM", 0},
+    // A signal ends the viewer of that signal, as it would have; everything else with 0.
+    for (const Ending& ending : {Ending{"Esc", 0}, Ending{"close", 0}, Ending{"SIGTERM", 128 + SIGTERM},
                                  Ending{"destroyed by another client", 0}, Ending{"SIGSEGV", 128 + SIGSEGV},
                                  Ending{"SIGABRT", 128 + SIGABRT}, Ending{"SIGHUP", 128 + SIGHUP},
                                  Ending{"SIGQUIT", 128 + SIGQUIT}}) {

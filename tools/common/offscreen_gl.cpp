@@ -25,8 +25,9 @@ bool CreateOffscreenGL(OffscreenGL* gl, int width, int height, std::string* erro
         *error = "no EGL display on Mesa's surfaceless platform";
         return false;
     }
-    // The deepest depth buffer on offer, as the viewer's window gets: a 16-bit one draws
-    // the shallow shore's waterline saw-toothed where the viewer's is smooth.
+    // A 24-bit depth buffer, as the viewer's window gets on every display (a 16-bit one
+    // draws the shallow shore's waterline saw-toothed where the viewer's is smooth);
+    // the deepest on offer where no 24-bit one is.
     const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
                                     EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 16, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                     EGL_NONE};
@@ -40,13 +41,15 @@ bool CreateOffscreenGL(OffscreenGL* gl, int width, int height, std::string* erro
         *error = "no EGL config with RGB8 and a depth buffer of 16 bits or more";
         return false;
     }
-    EGLConfig config = configs[0];
-    EGLint    deepest = 0;
-    for (EGLint i = 0; i < count; ++i) {
+    constexpr EGLint kViewersDepth = 24;
+    EGLConfig        config        = configs[0];
+    EGLint           best          = 0;
+    for (EGLint i = 0; i < count && best != kViewersDepth; ++i) {
         EGLint depth = 0;
-        if (eglGetConfigAttrib(display, configs[i], EGL_DEPTH_SIZE, &depth) && depth > deepest) {
-            deepest = depth;
-            config  = configs[i];
+        if (!eglGetConfigAttrib(display, configs[i], EGL_DEPTH_SIZE, &depth)) continue;
+        if (depth == kViewersDepth || depth > best) {
+            best   = depth;
+            config = configs[i];
         }
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {
