@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +77,7 @@ const char* NameOf(Desktop desktop) {
     case Desktop::Mutter: return "mutter";
     case Desktop::Kwin: return "kwin";
     case Desktop::Sway: return "sway";
+    case Desktop::KwinX11: return "kwin_x11";
     }
     return "?";
 }
@@ -98,6 +101,12 @@ bool CompositorRun::Available(Desktop desktop, bool xwayland, std::string* why) 
     case Desktop::Kwin:
         if (!Installed("kwin_wayland") || !Installed("dbus-send")) {
             *why = "no kwin (packages kwin-wayland, dbus)";
+            return false;
+        }
+        break;
+    case Desktop::KwinX11:
+        if (!Installed("kwin_x11") || !Installed("dbus-run-session") || !Installed("dbus-send")) {
+            *why = "no kwin_x11 (packages kwin-x11, dbus)";
             return false;
         }
         break;
@@ -158,6 +167,7 @@ bool CompositorRun::Start(Desktop desktop, const XvfbServer* host, bool xwayland
     case Desktop::Mutter: started = StartMutter(host, error); break;
     case Desktop::Kwin: started = StartKwin(error); break;
     case Desktop::Sway: started = StartSway(xwayland, error); break;
+    case Desktop::KwinX11: started = StartKwinX11(host, error); break;
     }
     if (!started) {
         *error = std::string(NameOf(desktop)) + " did not start: " + *error;
@@ -175,6 +185,7 @@ bool CompositorRun::Start(Desktop desktop, const XvfbServer* host, bool xwayland
             xDisplay_   = WordAfter(log, "Using public X11 display ");
             xAuthority_ = FirstMatch(runtimeDir_ + "/.mutter-Xwaylandauth.*");
             break;
+        case Desktop::KwinX11:
         case Desktop::Kwin: {
             std::istringstream session(ReadFile(runtimeDir_ + "/session.env"));
             session >> xDisplay_ >> busAddress_;
@@ -188,6 +199,14 @@ bool CompositorRun::Start(Desktop desktop, const XvfbServer* host, bool xwayland
                 display >> xDisplay_;
             }
             break;
+        }
+        // kwin_x11 is up once it composites the host's screen.
+        if (desktop == Desktop::KwinX11) {
+            Display* x = static_cast<Display*>(host->Connection());
+            if (!busAddress_.empty() && XGetSelectionOwner(x, XInternAtom(x, "_NET_WM_CM_S0", False)) != None)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            continue;
         }
         const bool kwinReady = desktop != Desktop::Kwin || !busAddress_.empty();
         if (!socket_.empty() && access(socket_.c_str(), F_OK) == 0 && kwinReady && (!xwayland || !xDisplay_.empty()))
@@ -251,6 +270,28 @@ bool CompositorRun::StartKwin(std::string* error) {
                                         "--exit-with-session", session};
     // Scripts report through print(), which kwin logs in this category.
     const std::vector<std::string> env{"XDG_RUNTIME_DIR=" + runtimeDir_, "HOME=" + runtimeDir_,
+                                       "QT_LOGGING_RULES=kwin_scripting=true"};
+    if (!Spawn(args, env, log_)) *error = "fork failed";
+    return pid_ > 0;
+}
+
+// KWIN_COMPOSE keeps the compositor on over Mesa's software renderer, which kwin
+// would otherwise take for too slow.
+bool CompositorRun::StartKwinX11(const XvfbServer* host, std::string* error) {
+    if (!host) {
+        *error = "kwin_x11 needs an X server";
+        return false;
+    }
+    const std::string session = runtimeDir_ + "/session.sh";
+    {
+        std::ofstream script(session);
+        script << "#!/bin/sh\necho \"$DISPLAY $DBUS_SESSION_BUS_ADDRESS\" > \"$XDG_RUNTIME_DIR/session.env\"\n"
+                  "exec kwin_x11 --replace\n";
+    }
+    chmod(session.c_str(), 0755);
+    const std::vector<std::string> args{"dbus-run-session", "--", session};
+    const std::vector<std::string> env{"DISPLAY=" + host->DisplayName(), "XDG_RUNTIME_DIR=" + runtimeDir_,
+                                       "HOME=" + runtimeDir_, "KWIN_COMPOSE=O2", "QT_QPA_PLATFORM=xcb",
                                        "QT_LOGGING_RULES=kwin_scripting=true"};
     if (!Spawn(args, env, log_)) *error = "fork failed";
     return pid_ > 0;
@@ -330,16 +371,19 @@ bool CompositorRun::TypeKeys(const std::vector<std::string>& keys) {
                            nullptr))
                 return false;
         return true;
-    case Desktop::Kwin: return false;
+    case Desktop::Kwin:
+    case Desktop::KwinX11: return false;
     }
     return false;
 }
 
-bool CompositorRun::CanClose() const { return desktop_ == Desktop::Sway || desktop_ == Desktop::Kwin; }
+bool CompositorRun::CanClose() const {
+    return desktop_ == Desktop::Sway || desktop_ == Desktop::Kwin || desktop_ == Desktop::KwinX11;
+}
 
 bool CompositorRun::CloseFocusedWindow() {
     if (desktop_ == Desktop::Sway) return RunSwayMsg({"kill"}, nullptr);
-    if (desktop_ == Desktop::Kwin)
+    if (desktop_ == Desktop::Kwin || desktop_ == Desktop::KwinX11)
         return RunKwinScript("windows.forEach(function (c) { if (c.caption) c.closeWindow(); });",
                              nullptr);
     return false;

@@ -15,7 +15,8 @@
 
 namespace e2e {
 
-enum class Desktop { Weston, Mutter, Kwin, Sway };
+// KwinX11 is KDE's X11 session: kwin_x11 with its compositor on the host X server.
+enum class Desktop { Weston, Mutter, Kwin, Sway, KwinX11 };
 
 const char* NameOf(Desktop desktop);
 
@@ -67,6 +68,7 @@ private:
     bool StartWeston(const XvfbServer* host, bool xwayland, std::string* error);
     bool StartMutter(const XvfbServer* host, std::string* error);
     bool StartKwin(std::string* error);
+    bool StartKwinX11(const XvfbServer* host, std::string* error);
     bool StartSway(bool xwayland, std::string* error);
     bool Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& log);
     bool RunKwinScript(const std::string& body, std::string* printed);

@@ -259,6 +259,60 @@ INSTANTIATE_TEST_SUITE_P(Kwin, DesktopTest,
 INSTANTIATE_TEST_SUITE_P(Sway, DesktopTest,
                          ::testing::Values(Case{Desktop::Sway, false}, Case{Desktop::Sway, true}), CaseName);
 
+// KDE's X11 session, kwin_x11 compositing, on a server that changes modes for real:
+// after each F1 one viewer window stands, fullscreen over the whole 640x480 screen or
+// back in its frame at the desktop's mode, and Esc or kwin's close ends with 0.
+TEST(KdeX11Test, EachF1LeavesOneViewerWindowAndEscOrKwinsCloseEndsWithZero) {
+    std::string why;
+    if (!XvfbServer::XorgAvailable(&why)) GTEST_SKIP() << why;
+    if (!CompositorRun::Available(Desktop::KwinX11, false, &why)) GTEST_SKIP() << why;
+    XvfbServer    xorg;
+    CompositorRun kwin;
+    ASSERT_TRUE(xorg.StartXorg(ISLAND_XORG_CONFIG, &why)) << why;
+    ASSERT_TRUE(kwin.Start(Desktop::KwinX11, &xorg, false, &why)) << why;
+    const std::string workDir = MakeTempDir();
+    for (const bool byKwin : {false, true}) {
+        SCOPED_TRACE(byKwin ? "kwin's close" : "Esc");
+        ProgramRun viewer;
+        ASSERT_TRUE(viewer.Start(ISLAND_VIEWER, workDir, xorg.DisplayName(), &why)) << why;
+        WindowInfo window;
+        ASSERT_TRUE(WaitForWindow(xorg, kFirstTitle, kWaitMs, &window)) << viewer.Output();
+        const auto onlyWindow = [&](bool fullscreen) {
+            const std::vector<WindowInfo> windows = ListWindowsOf(xorg, viewer.Pid());
+            if (windows.size() != 1 || windows[0].name != kToggleTitle) return false;
+            window = windows[0];
+            if (IsFullscreenState(xorg, window.id) != fullscreen) return false;
+            if (!fullscreen) return CurrentMode(xorg) == "1024x768";
+            return CurrentMode(xorg) == "640x480" && window.x == 0 && window.y == 0 && window.width == 640 &&
+                   window.height == 480;
+        };
+        for (int round = 0; round < (byKwin ? 1 : 3); ++round) {
+            for (const bool fullscreen : {true, false}) {
+                SCOPED_TRACE(fullscreen ? "into fullscreen" : "back");
+                bool there = false;
+                for (int tries = 0; tries < 4 && !there; ++tries) {
+                    SendKeys(xorg, window.id, {"F1"});
+                    there = Until([&] { return onlyWindow(fullscreen); }, 5000);
+                }
+                ASSERT_TRUE(there) << ListWindowsOf(xorg, viewer.Pid()).size() << " windows\n" << viewer.Output();
+                // A second window would come with the mode settling.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+                EXPECT_TRUE(onlyWindow(fullscreen)) << ListWindowsOf(xorg, viewer.Pid()).size() << " windows";
+            }
+        }
+        if (byKwin) {
+            ASSERT_TRUE(kwin.CloseFocusedWindow());
+        } else {
+            SendKeys(xorg, window.id, {"Escape"});
+        }
+        const int status = viewer.WaitForExit(kWaitMs);
+        if (status == -1) viewer.Kill();
+        EXPECT_EQ(status, 0) << viewer.Output();
+        EXPECT_EQ(CurrentMode(xorg), "1024x768");
+    }
+    rmdir(workDir.c_str());
+}
+
 // SDL 2.26 would crash in its start-up on a compositor without an input seat.
 TEST(DesktopWithoutSeat, GetsTheUsualMessage) {
     AddSanitizerOption("detect_leaks=0");

@@ -109,6 +109,38 @@ bool IsFrame(Display* display, Window window) {
     return frame;
 }
 
+long CardinalOf(Display* display, Window window, const char* property) {
+    Atom           type   = 0;
+    int            format = 0;
+    unsigned long  count = 0, after = 0;
+    unsigned char* data  = nullptr;
+    long           value = -1;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 1, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
+        data && format == 32 && count == 1)
+        value = *reinterpret_cast<const long*>(data);
+    if (data) XFree(data);
+    return value;
+}
+
+void CollectOfProcess(Display* display, Window window, long pid, std::vector<WindowInfo>* found) {
+    Window       root = 0, parent = 0;
+    Window*      children = nullptr;
+    unsigned int count    = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+        WindowInfo info;
+        info.id   = children[i];
+        info.name = WindowName(display, children[i]);
+        if (CardinalOf(display, children[i], "_NET_WM_PID") == pid && ReadClientGeometryOf(display, children[i], &info))
+            found->push_back(info);
+        CollectOfProcess(display, children[i], pid, found);
+    }
+    if (children) XFree(children);
+}
+
 void CollectNamed(Display* display, Window window, std::vector<WindowInfo>* found) {
     Window       root = 0, parent = 0;
     Window*      children = nullptr;
@@ -394,6 +426,31 @@ std::vector<WindowInfo> ListNamedWindows(const XvfbServer& server) {
     if (!display) return found;
     CollectNamed(display, DefaultRootWindow(display), &found);
     return found;
+}
+
+std::vector<WindowInfo> ListWindowsOf(const XvfbServer& server, pid_t pid) {
+    std::vector<WindowInfo> found;
+    if (Display* display = Dpy(server)) CollectOfProcess(display, DefaultRootWindow(display), pid, &found);
+    return found;
+}
+
+bool IsFullscreenState(const XvfbServer& server, XWindow window) {
+    Display* display = Dpy(server);
+    if (!display) return false;
+    const Atom     fullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    Atom           type       = 0;
+    int            format     = 0;
+    unsigned long  count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool           is   = false;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), 0, 32, False, XA_ATOM, &type,
+                           &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+        const Atom* states = reinterpret_cast<const Atom*>(data);
+        is                 = std::find(states, states + count, fullscreen) != states + count;
+    }
+    if (data) XFree(data);
+    return is;
 }
 
 std::vector<WindowInfo> ListMessageBoxes(const XvfbServer& server, const std::string& caption) {

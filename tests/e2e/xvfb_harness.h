@@ -77,7 +77,8 @@ public:
     // after `timeoutMs`.
     int WaitForExit(int timeoutMs);
 
-    void Terminate();   // SIGTERM to the program
+    pid_t Pid() const { return pid_; }
+    void  Terminate();   // SIGTERM to the program
     void Signal(int sig);
     void Kill();        // SIGKILL to its whole group (its message boxes run in a child)
     bool Running();
@@ -112,6 +113,12 @@ struct WindowInfo {
 
 // Every viewable window with a name, anywhere in the tree.
 std::vector<WindowInfo> ListNamedWindows(const XvfbServer& server);
+
+// Every viewable window that says it belongs to process `pid` (_NET_WM_PID), named or not.
+std::vector<WindowInfo> ListWindowsOf(const XvfbServer& server, pid_t pid);
+
+// Whether the window's _NET_WM_STATE holds the fullscreen state.
+bool IsFullscreenState(const XvfbServer& server, XWindow window);
 
 // SDL's message boxes are plain top-level windows named by their caption.
 std::vector<WindowInfo> ListMessageBoxes(const XvfbServer& server, const std::string& caption);
