@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -123,7 +124,9 @@ long CardinalOf(Display* display, Window window, const char* property) {
     return value;
 }
 
-void CollectOfProcess(Display* display, Window window, long pid, std::vector<WindowInfo>* found) {
+// Every viewable window of the tree under `window` that `keep` takes, by its id and name.
+void CollectWhere(Display* display, Window window, const std::function<bool(Window, const std::string&)>& keep,
+                  std::vector<WindowInfo>* found) {
     Window       root = 0, parent = 0;
     Window*      children = nullptr;
     unsigned int count    = 0;
@@ -134,29 +137,16 @@ void CollectOfProcess(Display* display, Window window, long pid, std::vector<Win
         WindowInfo info;
         info.id   = children[i];
         info.name = WindowName(display, children[i]);
-        if (CardinalOf(display, children[i], "_NET_WM_PID") == pid && ReadClientGeometryOf(display, children[i], &info))
-            found->push_back(info);
-        CollectOfProcess(display, children[i], pid, found);
+        if (keep(children[i], info.name) && ReadClientGeometryOf(display, children[i], &info)) found->push_back(info);
+        CollectWhere(display, children[i], keep, found);
     }
     if (children) XFree(children);
 }
 
 void CollectNamed(Display* display, Window window, std::vector<WindowInfo>* found) {
-    Window       root = 0, parent = 0;
-    Window*      children = nullptr;
-    unsigned int count    = 0;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return;
-    for (unsigned int i = 0; i < count; ++i) {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable) continue;
-        WindowInfo info;
-        info.id   = children[i];
-        info.name = WindowName(display, children[i]);
-        if (!info.name.empty() && !IsFrame(display, children[i]) && ReadClientGeometryOf(display, children[i], &info))
-            found->push_back(info);
-        CollectNamed(display, children[i], found);
-    }
-    if (children) XFree(children);
+    CollectWhere(
+        display, window, [display](Window w, const std::string& name) { return !name.empty() && !IsFrame(display, w); },
+        found);
 }
 
 bool SendWithFocus(const XvfbServer& server, XWindow window, const std::string& verb,
@@ -430,7 +420,12 @@ std::vector<WindowInfo> ListNamedWindows(const XvfbServer& server) {
 
 std::vector<WindowInfo> ListWindowsOf(const XvfbServer& server, pid_t pid) {
     std::vector<WindowInfo> found;
-    if (Display* display = Dpy(server)) CollectOfProcess(display, DefaultRootWindow(display), pid, &found);
+    if (Display* display = Dpy(server)) {
+        const auto ofProcess = [display, pid](Window w, const std::string&) {
+            return CardinalOf(display, w, "_NET_WM_PID") == pid;
+        };
+        CollectWhere(display, DefaultRootWindow(display), ofProcess, &found);
+    }
     return found;
 }
 
