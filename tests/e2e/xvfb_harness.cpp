@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <poll.h>
@@ -149,11 +150,52 @@ void CollectNamed(Display* display, Window window, std::vector<WindowInfo>* foun
         found);
 }
 
-bool SendWithFocus(const XvfbServer& server, XWindow window, const std::string& verb,
-                   const std::vector<std::string>& keys, const char* delayMs = "30") {
-    std::vector<std::string> args{"xdotool", "windowfocus", std::to_string(window), verb, "--delay", delayMs};
-    args.insert(args.end(), keys.begin(), keys.end());
-    return RunTool(server, args);
+// Keys as a keyboard sends them: the key that carries the symbol at its first level,
+// with only the modifiers named ("alt+F4"). Given a symbol, xdotool picks any level of
+// the map that has it and presses that level's modifiers too: with xkb-data 2.48, whose
+// function keys carry their symbol at an Alt level as well, its F1 arrives as Alt+F1.
+struct KeyStroke {
+    std::vector<KeyCode> codes;   // modifiers first, the key last
+    unsigned int         state = 0;
+};
+
+bool ParseKey(Display* display, const std::string& key, KeyStroke* press) {
+    std::stringstream parts(key);
+    for (std::string part; std::getline(parts, part, '+');) {
+        std::string name = part;
+        if (part == "alt") name = "Alt_L", press->state |= Mod1Mask;
+        if (part == "ctrl") name = "Control_L", press->state |= ControlMask;
+        if (part == "shift") name = "Shift_L", press->state |= ShiftMask;
+        if (part == "super") name = "Super_L", press->state |= Mod4Mask;
+        const KeySym symbol = XStringToKeysym(name.c_str());
+        const KeyCode code  = symbol == NoSymbol ? 0 : XKeysymToKeycode(display, symbol);
+        if (code == 0) return false;
+        press->codes.push_back(code);
+    }
+    return !press->codes.empty();
+}
+
+enum class Stroke { Tap, Down, Up };
+
+bool SendWithFocus(const XvfbServer& server, XWindow window, Stroke stroke, const std::vector<std::string>& keys,
+                   int delayMs = 30) {
+    Display* display = Dpy(server);
+    int      event = 0, error = 0, major = 0, minor = 0;
+    if (!display || !XTestQueryExtension(display, &event, &error, &major, &minor)) return false;
+    if (!RunTool(server, {"xdotool", "windowfocus", std::to_string(window)})) return false;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        KeyStroke press;
+        if (!ParseKey(display, keys[i], &press)) return false;
+        if (i > 0 && delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        if (stroke != Stroke::Up)
+            for (const KeyCode code : press.codes) XTestFakeKeyEvent(display, code, True, CurrentTime);
+        if (stroke != Stroke::Down)
+            for (auto code = press.codes.rbegin(); code != press.codes.rend(); ++code)
+                XTestFakeKeyEvent(display, *code, False, CurrentTime);
+        XFlush(display);
+    }
+    XSync(display, False);
+    return true;
 }
 
 }  // namespace
@@ -502,19 +544,19 @@ bool IsDecorated(const XvfbServer& server, XWindow window) {
 }
 
 bool SendKeys(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys) {
-    return SendWithFocus(server, window, "key", keys);
+    return SendWithFocus(server, window, Stroke::Tap, keys);
 }
 
 bool SendTap(const XvfbServer& server, XWindow window, const std::string& key) {
-    return SendWithFocus(server, window, "key", {key}, "0");
+    return SendWithFocus(server, window, Stroke::Tap, {key}, 0);
 }
 
 bool SendKeyDown(const XvfbServer& server, XWindow window, const std::string& key) {
-    return SendWithFocus(server, window, "keydown", {key});
+    return SendWithFocus(server, window, Stroke::Down, {key});
 }
 
 bool SendKeyUp(const XvfbServer& server, XWindow window, const std::string& key) {
-    return SendWithFocus(server, window, "keyup", {key});
+    return SendWithFocus(server, window, Stroke::Up, {key});
 }
 
 bool ClosePolitely(const XvfbServer& server, XWindow window) {
@@ -533,9 +575,29 @@ bool ClosePolitely(const XvfbServer& server, XWindow window) {
 }
 
 bool SendKeysAsEvents(const XvfbServer& server, XWindow window, const std::vector<std::string>& keys) {
-    std::vector<std::string> args{"xdotool", "key", "--window", std::to_string(window), "--delay", "30"};
-    args.insert(args.end(), keys.begin(), keys.end());
-    return RunTool(server, args);
+    Display* display = Dpy(server);
+    if (!display) return false;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        KeyStroke press;
+        if (!ParseKey(display, keys[i], &press)) return false;
+        if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        XEvent event{};
+        event.xkey.display     = display;
+        event.xkey.window      = window;
+        event.xkey.root        = DefaultRootWindow(display);
+        event.xkey.time        = CurrentTime;
+        event.xkey.same_screen = True;
+        event.xkey.state       = press.state;
+        event.xkey.keycode     = press.codes.back();
+        for (const int type : {KeyPress, KeyRelease}) {
+            event.xkey.type = type;
+            const long mask = type == KeyPress ? KeyPressMask : KeyReleaseMask;
+            if (!XSendEvent(display, window, True, mask, &event)) return false;
+        }
+        XFlush(display);
+    }
+    XSync(display, False);
+    return true;
 }
 
 bool ClickAt(const XvfbServer& server, int x, int y) {
