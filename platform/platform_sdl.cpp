@@ -157,12 +157,13 @@ bool EnsureVideo() {
     // Signals are the layer's (sdl_signals.cpp), the same under every SDL.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     InstallEndingSignals();
-    // With libdecor drawing the decorations, SDL 2.26 on Wayland crashes in the first
-    // event dispatch after a window that has shown GL frames is destroyed and another
-    // made, which every F1 does: libdecor still reports to the freed window. Without
+    // SDL 2's Wayland windows go wrong with libdecor: 2.26 crashes in the first event
+    // dispatch after a window that has shown GL frames is destroyed and another made,
+    // which every F1 does, as libdecor still reports to the freed window; 2.32 waits for
+    // ever in SDL_ShowWindow on kwin 6 when libdecor has no plugin to draw with. Without
     // it, compositors that offer server-side decorations still draw them; the others
-    // (GNOME, weston) show the window without a frame. Later SDLs keep their frames.
-    if (SdlVersionIs(2, 26)) SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+    // (GNOME, weston) show the window without a frame. SDL3 keeps its frames.
+    if (!OnSdl3()) SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     DoWithoutAbsentSessionBus();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         g_layer.videoFailed = true;
@@ -195,12 +196,15 @@ bool SdlVersionIs(int major, int minor) {
     return linked.major == major && linked.minor == minor && !OnSdl3();
 }
 
-// sdl2-compat passes every call on to SDL3, which it has loaded by the time it answers.
+// sdl2-compat passes every call on to SDL3, which it loads as it is loaded itself, and
+// gives its own versions patch levels from 50 on.
 bool OnSdl3() {
     static const bool sdl3 = [] {
+        SDL_version linked;
+        SDL_GetVersion(&linked);
         void* library = dlopen("libSDL3.so.0", RTLD_LAZY | RTLD_NOLOAD);
         if (library) dlclose(library);
-        return library != nullptr;
+        return library != nullptr || linked.patch >= 50;
     }();
     return sdl3;
 }

@@ -5,8 +5,9 @@
 // back and ends any box, and the process then dies of that signal as it would have.
 // A fault (SIGSEGV and the like) leaves no program to return to: while the display
 // mode is changed, its handler brings the mode back itself and the process ends at
-// once. SIGKILL and SIGSTOP cannot be caught; a signal the process was started to
-// ignore (SIGHUP under nohup) stays ignored.
+// once; so does a program that has not come back to its queue 5 s after a signal. SIGKILL
+// and SIGSTOP cannot be caught; a signal the process was started to ignore (SIGHUP
+// under nohup) stays ignored.
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,10 +31,6 @@ struct sigaction previousFaultActions[std::size(kFaultSignals)];
 bool             faultGuarded[std::size(kFaultSignals)] = {};
 bool             faultGuardOn                          = false;
 
-void NoteEndingSignal(int sig) {
-    if (!endingSignal) endingSignal = sig;
-}
-
 void RaiseUnblocked(int sig) {
     sigset_t set;
     sigemptyset(&set);
@@ -49,6 +46,34 @@ void DieOfFatalSignal(int) {
     _exit(128 + fatalSignal);
 }
 
+// Gives the mode back where it is changed, from a handler, then ends of `sig`: by its
+// default action, or by the handler that was there before the layer's (a sanitizer's).
+[[noreturn]] void EndFromHandler(int sig, bool byDefault) {
+    fatalSignal = sig;
+    signal(SIGALRM, DieOfFatalSignal);
+    alarm(3);
+    // Not async-signal-safe, but the process is ending and the desktop is at stake.
+    LeaveDisplayMode();   // also puts the previous handlers back
+    alarm(0);
+    if (byDefault) signal(sig, SIG_DFL);
+    RaiseUnblocked(sig);
+    _exit(128 + sig);
+}
+
+// The program did not come back to its queue in time: it hangs in a call that never
+// returns (SDL 2.32 waits for ever for a Wayland window that kwin 6 never configures
+// while libdecor has no plugin), and the signal would otherwise be lost.
+void EndHungProgram(int) { EndFromHandler(endingSignal, true); }
+
+constexpr unsigned kSecondsToComeBack = 5;
+
+void NoteEndingSignal(int sig) {
+    if (endingSignal) return;
+    endingSignal = sig;
+    signal(SIGALRM, EndHungProgram);
+    alarm(kSecondsToComeBack);
+}
+
 void RestoreModeOnFault(int sig, siginfo_t* info, void*) {
     // One sent by another process (kill -SEGV) finds the program sound, perhaps in the
     // middle of an X request that a restore must not cut into: it ends the program the
@@ -57,18 +82,15 @@ void RestoreModeOnFault(int sig, siginfo_t* info, void*) {
         NoteEndingSignal(sig);
         return;
     }
+    // A fault raised by an instruction comes again when the handler returns, now to the
+    // previous handler (a sanitizer's, say), with its true context; any other is
+    // raised again, to that handler too.
+    if (!(info && info->si_code > 0)) EndFromHandler(sig, false);
     fatalSignal = sig;
     signal(SIGALRM, DieOfFatalSignal);
     alarm(3);
-    // Not async-signal-safe, but the process is ending and the desktop is at stake.
-    LeaveDisplayMode();   // also puts the previous handlers back
+    LeaveDisplayMode();
     alarm(0);
-    // A fault raised by an instruction comes again when the handler returns, now to the
-    // previous handler (a sanitizer's, say), with its true context; any other must be
-    // raised again.
-    if (info && info->si_code > 0) return;
-    RaiseUnblocked(sig);
-    _exit(128 + sig);
 }
 
 }  // namespace
