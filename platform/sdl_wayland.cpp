@@ -120,16 +120,16 @@ extern "C" int xkb_keymap_key_get_syms_by_level(struct xkb_keymap* keymap, uint3
     return lookUp(keymap, key, layout, level, symbols);
 }
 
-// SDL 2.26 also hands xkbcommon the keyboard's modifiers before it has the keyboard's
-// keymap, and so with no keymap or state to apply them to (sway sends them so to a
-// client that starts while another's keyboard has just gone): with none there is
-// nothing to update or to walk.
+// SDL 2 (2.26 and 2.32 alike) also hands xkbcommon the keyboard's modifiers before it
+// has the keyboard's keymap, and so with no keymap or state to apply them to (sway
+// sends them so to a client that starts while another's keyboard has just gone): with
+// none there is nothing to update or to walk. SDL3 loads xkbcommon itself and checks.
 extern "C" uint32_t xkb_state_update_mask(struct xkb_state* state, uint32_t depressedMods, uint32_t latchedMods,
                                           uint32_t lockedMods, uint32_t depressedLayout, uint32_t latchedLayout,
                                           uint32_t lockedLayout) {
     using UpdateFn = uint32_t (*)(struct xkb_state*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t);
     static const auto update  = reinterpret_cast<UpdateFn>(dlsym(RTLD_NEXT, "xkb_state_update_mask"));
-    static const bool guarded = sdl::SdlVersionIs(2, 26);
+    static const bool guarded = !sdl::OnSdl3();
     if (!update || (guarded && !state)) return 0;
     return update(state, depressedMods, latchedMods, lockedMods, depressedLayout, latchedLayout, lockedLayout);
 }
@@ -138,7 +138,7 @@ extern "C" void xkb_keymap_key_for_each(struct xkb_keymap* keymap, void (*visit)
                                         void* data) {
     using ForEachFn = void (*)(struct xkb_keymap*, void (*)(struct xkb_keymap*, uint32_t, void*), void*);
     static const auto forEach = reinterpret_cast<ForEachFn>(dlsym(RTLD_NEXT, "xkb_keymap_key_for_each"));
-    static const bool guarded = sdl::SdlVersionIs(2, 26);
+    static const bool guarded = !sdl::OnSdl3();
     if (!forEach || (guarded && !keymap)) return;
     forEach(keymap, visit, data);
 }

@@ -182,7 +182,9 @@ bool SendWithFocus(const XvfbServer& server, XWindow window, Stroke stroke, cons
     Display* display = Dpy(server);
     int      event = 0, error = 0, major = 0, minor = 0;
     if (!display || !XTestQueryExtension(display, &event, &error, &major, &minor)) return false;
-    if (!RunTool(server, {"xdotool", "windowfocus", std::to_string(window)})) return false;
+    // A window already gone (rebuilt by the key before) takes no focus; the keys still
+    // go to whichever window has it.
+    RunTool(server, {"xdotool", "windowfocus", std::to_string(window)});
     for (size_t i = 0; i < keys.size(); ++i) {
         KeyStroke press;
         if (!ParseKey(display, keys[i], &press)) return false;
