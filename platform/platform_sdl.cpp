@@ -190,12 +190,6 @@ void Queue(WindowHandle window, uint32_t message, uint32_t wParam, int32_t lPara
     g_layer.queue.push_back({window, message, wParam, lParam});
 }
 
-bool SdlVersionIs(int major, int minor) {
-    SDL_version linked;
-    SDL_GetVersion(&linked);
-    return linked.major == major && linked.minor == minor && !OnSdl3();
-}
-
 // sdl2-compat passes every call on to SDL3, which it loads as it is loaded itself, and
 // gives its own versions patch levels from 50 on.
 bool OnSdl3() {

@@ -117,8 +117,7 @@ void          SettleXErrors();
 void          PreferX11Visual(int depthBits, bool doubleBuffered);
 bool          X11KeyIsDown(uint32_t virtualKey);   // false where unknown or not on X11
 
-// SDL itself: the version in use, and whether SDL3 lies under the SDL2 name.
-bool SdlVersionIs(int major, int minor);
+// SDL itself: whether SDL3 lies under the SDL2 name.
 bool OnSdl3();
 
 // Wayland.

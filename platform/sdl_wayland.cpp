@@ -101,17 +101,17 @@ void LeaveFullscreen(SDL_Window* window) {
 
 }  // namespace sdl
 
-// SDL 2.26 looks a key up by the keymap's layout before the compositor has said which
-// layout is in force (the enter event of a keyboard that has just appeared comes
-// before its modifiers), passing an invalid layout, and xkbcommon then reads past the
-// key's layouts. Debian's SDL 2.26 calls xkbcommon directly, so this definition takes
-// its place there: until a layout is known, a key has no symbols. Any other SDL gets
-// xkbcommon's own answer.
+// SDL 2 (2.26 and 2.32 alike) looks a key up by the keymap's layout before the
+// compositor has said which layout is in force (the enter event of a keyboard that has
+// just appeared comes before its modifiers), passing an invalid layout, and xkbcommon
+// then reads past the key's layouts. Debian's SDL 2 calls xkbcommon directly, so this
+// definition takes its place there: until a layout is known, a key has no symbols.
+// SDL3 loads xkbcommon itself, and gets xkbcommon's own answer.
 extern "C" int xkb_keymap_key_get_syms_by_level(struct xkb_keymap* keymap, uint32_t key, uint32_t layout,
                                                 uint32_t level, const uint32_t** symbols) {
     using LookUpFn = int (*)(struct xkb_keymap*, uint32_t, uint32_t, uint32_t, const uint32_t**);
     static const auto lookUp = reinterpret_cast<LookUpFn>(dlsym(RTLD_NEXT, "xkb_keymap_key_get_syms_by_level"));
-    static const bool guarded = sdl::SdlVersionIs(2, 26);
+    static const bool guarded = !sdl::OnSdl3();
     constexpr uint32_t kInvalidLayout = 0xFFFFFFFF;
     if (!lookUp || !keymap || (guarded && layout == kInvalidLayout)) {
         if (symbols) *symbols = nullptr;
@@ -120,7 +120,7 @@ extern "C" int xkb_keymap_key_get_syms_by_level(struct xkb_keymap* keymap, uint3
     return lookUp(keymap, key, layout, level, symbols);
 }
 
-// SDL 2 (2.26 and 2.32 alike) also hands xkbcommon the keyboard's modifiers before it
+// SDL 2 also hands xkbcommon the keyboard's modifiers before it
 // has the keyboard's keymap, and so with no keymap or state to apply them to (sway
 // sends them so to a client that starts while another's keyboard has just gone): with
 // none there is nothing to update or to walk. SDL3 loads xkbcommon itself and checks.
