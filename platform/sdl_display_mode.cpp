@@ -48,6 +48,11 @@ bool ModeInForce(SDL_Window* holder, int display, const SDL_DisplayMode& mode) {
     return SDL_GetCurrentDisplayMode(display, &current) == 0 && current.w == mode.w && current.h == mode.h;
 }
 
+void DropModeHolder() {
+    if (g_layer.modeHolder && !g_layer.displayLost) SDL_DestroyWindow(g_layer.modeHolder);
+    g_layer.modeHolder = nullptr;
+}
+
 }  // namespace
 
 int32_t EnterDisplayMode(const DisplayMode& request) {
@@ -78,11 +83,6 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
     // On Windows a temporary mode ends with the process; an X server keeps it.
     GuardFaults(true);
     return DISP_CHANGE_SUCCESSFUL;
-}
-
-void DropModeHolder() {
-    if (g_layer.modeHolder && !g_layer.displayLost) SDL_DestroyWindow(g_layer.modeHolder);
-    g_layer.modeHolder = nullptr;
 }
 
 // A display that is gone took its mode with it.

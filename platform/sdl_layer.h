@@ -129,7 +129,6 @@ void LeaveFullscreen(SDL_Window* window);
 // The display mode.
 int32_t EnterDisplayMode(const DisplayMode& request);
 void    LeaveDisplayMode();
-void    DropModeHolder();
 
 // Signals: those that ask the program to end become a quit; faults while the mode is
 // changed give it back from the handler.
