@@ -58,6 +58,11 @@ int InitScene() {
     glEnable(GL_CULL_FACE);
     glDepthFunc(GL_LEQUAL);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    // The trees and the smoke are blended with depth writes on and drawn before the
+    // water; a texel with nothing in it must not write depth, or it cuts the sea
+    // behind it out of the picture. Opaque textures have alpha 1 and the water 0.8.
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glEnable(GL_ALPHA_TEST);
 
     // Given while the modelview matrix is the identity, so GL keeps the light in eye
     // coordinates and it travels with the camera.

@@ -118,7 +118,8 @@ protected:
 TEST_F(InitSceneTest, SetsTheFixedStateAndTheLight) {
     ResizeViewport(640, 480);
     ASSERT_EQ(InitScene(), 1);
-    for (GLenum cap : {GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_LIGHT1, GL_COLOR_MATERIAL})
+    for (GLenum cap :
+         {GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_LIGHT1, GL_COLOR_MATERIAL, GL_ALPHA_TEST})
         EXPECT_TRUE(glIsEnabled(cap)) << std::hex << cap;
     for (GLenum cap : {GL_LIGHT0, GL_LIGHT2, GL_BLEND}) EXPECT_FALSE(glIsEnabled(cap)) << std::hex << cap;
 
@@ -127,6 +128,8 @@ TEST_F(InitSceneTest, SetsTheFixedStateAndTheLight) {
     EXPECT_EQ(value, GL_SMOOTH);
     glGetIntegerv(GL_DEPTH_FUNC, &value);
     EXPECT_EQ(value, GL_LEQUAL);
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &value);
+    EXPECT_EQ(value, GL_GREATER);
     glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &value);
     EXPECT_EQ(value, GL_NICEST);
     glGetIntegerv(GL_CULL_FACE_MODE, &value);

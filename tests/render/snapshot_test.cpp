@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -147,6 +148,39 @@ TEST_F(SnapshotTest, AContactSheetTilesEveryPoseInOrder) {
     const ToolRun all =
         snapshot(in + "--size 8x6 --sheet '" ISLAND_SOURCE_DIR "/tools/island_snapshot/contact_poses.txt' all.png");
     EXPECT_EQ(all.status, 0) << all.err;
+}
+
+// The trees and the smoke are blended with depth writes on, and the trees come before
+// the water: wherever one of them stands in front of the sea, the sea must still show
+// through its empty texels. Below the horizon (the sea's far edge lies a few rows under
+// the horizon at infinity) no pixel may then be the bare clear colour.
+TEST_F(SnapshotTest, TheSeaShowsThroughTheEmptyTexelsOfTheTreesAndTheSmoke) {
+    const struct {
+        const char* pose;
+        int         fire;
+        double      pitch;
+    } views[] = {
+        {"8,-143,0,-40,-30,-50", 1, 8},   // over the grass, both trees against the sea
+        {"6,-120,0,-40,-25,-70", 1, 6},   // over the gravel, the trees close in
+        {"22,180,0,140,-40,10", 3, 22},   // above the campfire, both puffs over the sea
+    };
+    const double kHalfFov = 22.5 * M_PI / 180;
+    for (const auto& v : views) {
+        SCOPED_TRACE(v.pose);
+        const ToolRun r = snapshot(std::string("-C '") + ISLAND_TEXTURE_DIR + "' --size 320x240 --fire " +
+                                   std::to_string(v.fire) + " --pose " + v.pose + " '" + png("shot.png") + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        RgbPicture shot;
+        ASSERT_TRUE(ReadPng(png("shot.png"), &shot));
+        const int horizon = static_cast<int>(120 - 120 * std::tan(v.pitch * M_PI / 180) / std::tan(kHalfFov));
+        int       bare    = 0;
+        for (int y = horizon + 6; y < shot.height; ++y)
+            for (int x = 0; x < shot.width; ++x) {
+                const uint8_t* p = &shot.rgb[(static_cast<size_t>(y) * shot.width + x) * 3];
+                bare += p[0] < 12 && p[1] < 12 && std::abs(p[2] - 51) < 4;
+            }
+        EXPECT_EQ(bare, 0) << "pixels of the clear colour below row " << horizon + 6;
+    }
 }
 
 // The island as the viewer draws it, against pictures made once and looked at: the
