@@ -73,6 +73,7 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
         return DISP_CHANGE_FAILED;
     }
     SDL_ShowWindow(holder);
+    StandInForWindowManager(holder, true);
     SettleFullscreen(holder);
     if (!ModeInForce(holder, display, mode)) {
         SDL_DestroyWindow(holder);
@@ -90,7 +91,10 @@ void LeaveDisplayMode() {
     DropModeHolder();
     for (const auto& w : g_layer.windows) {
         if (!w->fullscreen) continue;
-        if (!g_layer.displayLost) LeaveFullscreen(w->sdl);
+        if (!g_layer.displayLost) {
+            LeaveFullscreen(w->sdl);
+            StandInForWindowManager(w->sdl, false);
+        }
         w->fullscreen = false;
     }
     GuardFaults(false);
