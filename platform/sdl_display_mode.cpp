@@ -63,6 +63,7 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
     if (!FindExactMode(display, request, &mode)) return DISP_CHANGE_BADMODE;
 
     DropModeHolder();
+    StandInForWindowManager();
     SDL_Rect bounds{0, 0, mode.w, mode.h};
     SDL_GetDisplayBounds(display, &bounds);
     SDL_Window* holder = CreateGLWindow("", bounds.x, bounds.y, mode.w, mode.h,
@@ -73,7 +74,6 @@ int32_t EnterDisplayMode(const DisplayMode& request) {
         return DISP_CHANGE_FAILED;
     }
     SDL_ShowWindow(holder);
-    StandInForWindowManager(holder, true);
     SettleFullscreen(holder);
     if (!ModeInForce(holder, display, mode)) {
         SDL_DestroyWindow(holder);
@@ -91,10 +91,7 @@ void LeaveDisplayMode() {
     DropModeHolder();
     for (const auto& w : g_layer.windows) {
         if (!w->fullscreen) continue;
-        if (!g_layer.displayLost) {
-            LeaveFullscreen(w->sdl);
-            StandInForWindowManager(w->sdl, false);
-        }
+        if (!g_layer.displayLost) LeaveFullscreen(w->sdl);
         w->fullscreen = false;
     }
     GuardFaults(false);

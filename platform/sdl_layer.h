@@ -50,8 +50,6 @@ struct PlatInstanceRec {};
 struct PlatIconRec {};
 struct PlatCursorRec {};
 
-struct _XDisplay;   // Xlib's Display, for the X11 helpers below
-
 namespace sdl {
 
 struct Timer {
@@ -114,11 +112,11 @@ SDL_Window*    CreateGLWindow(const char* title, int x, int y, int width, int he
 
 // X11.
 void          InstallXErrorHandler();
-unsigned long X11WindowOf(SDL_Window* window, ::_XDisplay** display = nullptr);
+unsigned long X11WindowOf(SDL_Window* window);
 void          SettleXErrors();
 void          PreferX11Visual(int depthBits, bool doubleBuffered);
 bool          X11KeyIsDown(uint32_t virtualKey);   // false where unknown or not on X11
-void          StandInForWindowManager(SDL_Window* window, bool fullscreen);   // SDL3, no window manager
+void          StandInForWindowManager();   // SDL3 with no window manager: fullscreen requests answered
 
 // SDL itself: whether SDL3 lies under the SDL2 name.
 bool OnSdl3();

@@ -92,13 +92,12 @@ void InstallXErrorHandler() {
     syncX = Xlib<XSyncFn>("XSync");
 }
 
-unsigned long X11WindowOf(SDL_Window* window, Display** display) {
+unsigned long X11WindowOf(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
     xDisplay = info.info.x11.display;
     HandleLostDisplay(xDisplay);
-    if (display) *display = xDisplay;
     return info.info.x11.window;
 }
 

@@ -1,19 +1,27 @@
 // sdl_x11_no_wm.cpp — fullscreen under SDL3 on an X server with no window manager (a
-// bare server, a kiosk's): the layer sets the window's fullscreen state itself, as a
+// bare server, a kiosk's): the layer answers the fullscreen requests itself, as a
 // window manager would have.
 //
-// SDL3 (and so sdl2-compat over it) counts an X11 window fullscreen only once the
-// window manager has put _NET_WM_STATE_FULLSCREEN on it, and gives a changed display
-// mode back five seconds after the change if no window has become fullscreen by then.
-// With no window manager nobody answers the request, so every mode change was undone.
-// SDL 2 marks the window fullscreen itself and needs none of this. It applies only
-// where SDL3 lies underneath, the driver is X11 and no client owns the screen's
-// window-manager selection (WM_Sn, which every ICCCM window manager holds).
+// SDL3 (and so sdl2-compat over it) asks the window manager to make a window
+// fullscreen and counts it fullscreen only once the window manager has put
+// _NET_WM_STATE_FULLSCREEN on it; meanwhile SDL_ShowWindow waits, and five seconds
+// after a display mode change with no window fullscreen SDL3 gives the mode back. With
+// no window manager nobody answers, so every mode change was undone while the window
+// was still being shown. SDL 2 marks the window fullscreen itself and needs none of
+// this. It applies only where SDL3 lies underneath, the driver is X11 and no client
+// owns the screen's window-manager selection (WM_Sn, which every ICCCM window manager
+// holds). A thread of the layer's, on a connection of its own, then takes the state
+// requests that SDL sends to the root window and sets the property they ask for.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <dlfcn.h>
+#include <poll.h>
 
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/sdl_layer.h"
 
@@ -26,48 +34,96 @@ Fn Xlib(const char* name) {
     return handle ? reinterpret_cast<Fn>(dlsym(handle, name)) : nullptr;
 }
 
-using InternAtomFn      = Atom (*)(Display*, const char*, Bool);
-using GetOwnerFn        = Window (*)(Display*, Atom);
-using ChangePropertyFn  = int (*)(Display*, Window, Atom, Atom, int, int, const unsigned char*, int);
-using DeletePropertyFn  = int (*)(Display*, Window, Atom);
-using FlushFn           = int (*)(Display*);
+struct XlibCalls {
+    Display* (*open)(const char*)                                          = Xlib<decltype(open)>("XOpenDisplay");
+    Atom (*intern)(Display*, const char*, Bool)                            = Xlib<decltype(intern)>("XInternAtom");
+    Window (*owner)(Display*, Atom)                                        = Xlib<decltype(owner)>("XGetSelectionOwner");
+    int (*select)(Display*, Window, long)                                  = Xlib<decltype(select)>("XSelectInput");
+    int (*pending)(Display*)                                               = Xlib<decltype(pending)>("XPending");
+    int (*next)(Display*, XEvent*)                                         = Xlib<decltype(next)>("XNextEvent");
+    int (*flush)(Display*)                                                 = Xlib<decltype(flush)>("XFlush");
+    int (*free)(void*)                                                     = Xlib<decltype(free)>("XFree");
+    int (*getProperty)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
+                       unsigned long*, unsigned char**)                    = Xlib<decltype(getProperty)>("XGetWindowProperty");
+    int (*changeProperty)(Display*, Window, Atom, Atom, int, int, const unsigned char*, int) =
+        Xlib<decltype(changeProperty)>("XChangeProperty");
+    void (*setExitHandler)(Display*, void (*)(Display*, void*), void*)   = Xlib<decltype(setExitHandler)>("XSetIOErrorExitHandler");
 
-bool WindowManagerRuns(Display* display) {
-    static const auto intern   = Xlib<InternAtomFn>("XInternAtom");
-    static const auto getOwner = Xlib<GetOwnerFn>("XGetSelectionOwner");
-    if (!intern || !getOwner) return true;
-    const std::string selection = "WM_S" + std::to_string(DefaultScreen(display));
-    return getOwner(display, intern(display, selection.c_str(), False)) != None;
+    bool complete() const {
+        return open && intern && owner && select && pending && next && flush && free && getProperty && changeProperty &&
+               setExitHandler;
+    }
+};
+
+std::atomic<bool> connectionLost{false};
+
+void NoteConnectionLost(Display*, void*) { connectionLost = true; }
+
+// The state list of the window after one _NET_WM_STATE request: remove (0), add (1) or
+// toggle (2) one or two states.
+std::vector<Atom> ApplyStateRequest(std::vector<Atom> states, const XClientMessageEvent& request) {
+    for (int i = 1; i <= 2; ++i) {
+        const Atom state = static_cast<Atom>(request.data.l[i]);
+        if (state == None) continue;
+        const auto found = std::find(states.begin(), states.end(), state);
+        const bool has   = found != states.end();
+        const long action = request.data.l[0];
+        if ((action == 0 || action == 2) && has) states.erase(found);
+        if ((action == 1 || action == 2) && !has) states.push_back(state);
+    }
+    return states;
+}
+
+void AnswerStateRequests(const XlibCalls* x, Display* display, Atom netWmState) {
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    while (!connectionLost) {
+        if (x->pending(display) == 0) {
+            poll(&connection, 1, 500);
+            continue;
+        }
+        XEvent event;
+        x->next(display, &event);
+        if (connectionLost) break;
+        if (event.type != ClientMessage || event.xclient.message_type != netWmState || event.xclient.format != 32)
+            continue;
+        const Window      window = event.xclient.window;
+        std::vector<Atom> states;
+        Atom              type   = None;
+        int               format = 0;
+        unsigned long     count = 0, after = 0;
+        unsigned char*    data = nullptr;
+        if (x->getProperty(display, window, netWmState, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) ==
+                Success &&
+            data) {
+            if (format == 32) states.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
+            x->free(data);
+        }
+        states = ApplyStateRequest(states, event.xclient);
+        x->changeProperty(display, window, netWmState, XA_ATOM, 32, PropModeReplace,
+                          reinterpret_cast<const unsigned char*>(states.data()), static_cast<int>(states.size()));
+        x->flush(display);
+    }
 }
 
 }  // namespace
 
-void StandInForWindowManager(SDL_Window* window, bool fullscreen) {
-    if (!OnSdl3() || g_layer.displayLost) return;
+void StandInForWindowManager() {
+    static bool started = false;
+    if (started || !OnSdl3() || g_layer.displayLost) return;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || std::string(driver) != "x11") return;
-    Display*            display = nullptr;
-    const unsigned long xid     = X11WindowOf(window, &display);
-    static const auto   intern  = Xlib<InternAtomFn>("XInternAtom");
-    static const auto   change  = Xlib<ChangePropertyFn>("XChangeProperty");
-    static const auto   remove  = Xlib<DeletePropertyFn>("XDeleteProperty");
-    static const auto   flush   = Xlib<FlushFn>("XFlush");
-    if (!xid || !display || !intern || !change || !remove || !flush || WindowManagerRuns(display)) return;
-
-    const Atom state = intern(display, "_NET_WM_STATE", False);
-    if (fullscreen) {
-        const Atom full = intern(display, "_NET_WM_STATE_FULLSCREEN", False);
-        change(display, xid, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&full), 1);
-    } else {
-        remove(display, xid, state);
-    }
-    flush(display);
-    // SDL takes the state in with the property's change notice.
-    for (int i = 0; i < 100; ++i) {
-        SDL_PumpEvents();
-        if (((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0) == fullscreen) return;
-        SDL_Delay(10);
-    }
+    static const XlibCalls x;
+    if (!x.complete()) return;
+    Display* display = x.open(nullptr);
+    if (!display) return;
+    started = true;
+    x.setExitHandler(display, NoteConnectionLost, nullptr);
+    const std::string selection = "WM_S" + std::to_string(DefaultScreen(display));
+    if (x.owner(display, x.intern(display, selection.c_str(), False)) != None) return;
+    const Atom netWmState = x.intern(display, "_NET_WM_STATE", False);
+    x.select(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    x.flush(display);
+    std::thread(AnswerStateRequests, &x, display, netWmState).detach();
 }
 
 }  // namespace sdl
