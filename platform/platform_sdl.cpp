@@ -348,6 +348,7 @@ int PlatDestroyWindow(WindowHandle handle) {
     if (!window) return 0;
     window->proc(handle, WM_DESTROY, 0, 0);
     if (!g_layer.displayLost) {
+        if (window->gone) EndWaitForGoneWindow(window->xid);
         SDL_DestroyWindow(window->sdl);
         if (window->gone) SettleXErrors();
     }

@@ -114,6 +114,7 @@ SDL_Window*    CreateGLWindow(const char* title, int x, int y, int width, int he
 void          InstallXErrorHandler();
 unsigned long X11WindowOf(SDL_Window* window);
 void          SettleXErrors();
+void          EndWaitForGoneWindow(unsigned long xid);   // before SDL3 destroys a window that is gone
 void          PreferX11Visual(int depthBits, bool doubleBuffered);
 bool          X11KeyIsDown(uint32_t virtualKey);   // false where unknown or not on X11
 void          StandInForWindowManager();   // SDL3 with no window manager: fullscreen requests answered

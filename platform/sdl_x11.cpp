@@ -101,6 +101,24 @@ unsigned long X11WindowOf(SDL_Window* window) {
     return info.info.x11.window;
 }
 
+// SDL3 hides a window before destroying it and then waits for the server's UnmapNotify.
+// For a window that another client destroyed, SDL3 asks the server whether it is
+// mapped, gets an error instead of an answer, takes the window for mapped and waits
+// for ever: the notice the server sent when the window went was taken off the queue
+// long ago. One put back at the head of the queue ends that wait at once. SDL 2 does
+// not wait there, and gets nothing put back.
+void EndWaitForGoneWindow(unsigned long xid) {
+    using PutBackFn = int (*)(Display*, XEvent*);
+    static const auto putBack = Xlib<PutBackFn>("XPutBackEvent");
+    if (!OnSdl3() || !putBack || !xDisplay || xid == 0) return;
+    XEvent notice{};
+    notice.xunmap.type    = UnmapNotify;
+    notice.xunmap.display = xDisplay;
+    notice.xunmap.event   = xid;
+    notice.xunmap.window  = xid;
+    putBack(xDisplay, &notice);
+}
+
 // Destroying a vanished window fails too, and the error comes with the next round trip,
 // which may be SDL's own last one at exit, after our handler has been taken down.
 void SettleXErrors() {
