@@ -275,6 +275,11 @@ bool CompositorRun::StartKwin(std::string* error) {
                   "exec sleep 100000\n";
     }
     chmod(session.c_str(), 0755);
+    // From kwin 6.7 on, keys that an X11 client sends through XTest (as the tests do)
+    // wait for the user to allow "Remote Control" in a dialog that takes the focus;
+    // a desktop's user who runs such a tool says yes once, and so does this setting.
+    std::filesystem::create_directories(runtimeDir_ + "/.config", failed);
+    std::ofstream(runtimeDir_ + "/.config/kwinrc") << "[Xwayland]\nXwaylandEisNoPrompt=true\n";
     socket_ = runtimeDir_ + "/wayland-e2e";
     const std::vector<std::string> args{"dbus-run-session", "--", bin + "/kwin_wayland", "--virtual", "--xwayland",
                                         "--width", "1024", "--height", "768", "--socket", "wayland-e2e",
