@@ -317,6 +317,27 @@ TEST(WorldTables, GravelAndSandCarryTheirNormalAndCoordinateRanges) {
     ExpectNyRange(meshGravel, 0.713f, 0.9981f);
     ExpectTexRange(meshGravel, -0.4838f, 1.4769f, -0.0484f, 1.1589f);
     ExpectTexRange(meshSand, -3.3242f, 4.3242f, -3.1844f, 4.1844f);
+
+    // The sea floor's rim, seen through the water from above, is one even outline: going
+    // round it, no corner turns by more than 35 degrees (a bite or a spike does).
+    std::vector<std::pair<double, double>> rim;
+    for (size_t i = 0; i < meshSand.rowCount; ++i) {
+        const MeshVertex& r = meshSand.rows[i];
+        if (r.y == -50.4997f && std::find(rim.begin(), rim.end(), std::pair<double, double>{r.x, r.z}) == rim.end())
+            rim.push_back({r.x, r.z});
+    }
+    ASSERT_EQ(rim.size(), 52u);
+    std::sort(rim.begin(), rim.end(), [](const auto& a, const auto& b) {
+        return std::atan2(a.second - 0.5, a.first - 9.45) < std::atan2(b.second - 0.5, b.first - 9.45);
+    });
+    for (size_t i = 0; i < rim.size(); ++i) {
+        const auto& [ax, az] = rim[(i + rim.size() - 1) % rim.size()];
+        const auto& [bx, bz] = rim[i];
+        const auto& [cx, cz] = rim[(i + 1) % rim.size()];
+        double turn = (std::atan2(cz - bz, cx - bx) - std::atan2(bz - az, bx - ax)) * 180 / M_PI;
+        turn        = std::remainder(turn, 360.0);
+        EXPECT_LE(std::abs(turn), 35.0) << "at (" << bx << ", " << bz << ")";
+    }
 }
 
 // Triangles that repeat another of their group with the opposite winding.

@@ -2,6 +2,7 @@
 // far out under the sea plane.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "tools/island_gen/ground.h"
 #include "tools/island_gen/island.h"
@@ -12,6 +13,85 @@ namespace {
 // The delta's far corner: with the gravel's sea edge it sets the slope on which the
 // stream runs into the sea.
 constexpr V3 kDeltaTip = {-45, -7.717, 142.5};
+
+// The sea floor's rim: a rounded square (a superellipse) round this centre that reaches
+// exactly the stated extents, at the floor's depth.
+constexpr V3     kRimCentre = {9.45325, -50.4997, 0.49855};
+constexpr double kRimEast = 225.3386, kRimWest = -206.4321, kRimNorth = 189.9295, kRimSouth = -188.9324;
+constexpr double kRimRoundness = 2.35;
+constexpr int    kRimPoints    = 50;
+
+double Radians(double deg) { return deg * kPi / 180; }
+
+// The unit superellipse's radius at an angle.
+double RoundedSquare(double deg) {
+    const double c = std::abs(std::cos(Radians(deg))), s = std::abs(std::sin(Radians(deg)));
+    return std::pow(std::pow(c, kRimRoundness) + std::pow(s, kRimRoundness), -1 / kRimRoundness);
+}
+
+double AngleOf(const V3& p) {
+    const double deg = std::atan2(p.z - kRimCentre.z, p.x - kRimCentre.x) * 180 / kPi;
+    return deg < 0 ? deg + 360 : deg;
+}
+
+// Smooth step from 0 at a to 1 at b.
+double Ease(double t, double a, double b) {
+    const double u = std::clamp((t - a) / (b - a), 0.0, 1.0);
+    return u * u * (3 - 2 * u);
+}
+
+// The rim: the two given corners of the floor's first face, neighbours on it, and fifty
+// points more spread evenly over the rest of the turn. Both given corners lie at one
+// depth in z, inside the rounded square; the rim is drawn in to them by a dent that
+// eases in and out over half a quadrant, so the outline has no bite. Each half of the
+// square is then stretched a little, so that its outermost point lies at the stated
+// extent, the south's by search since the dent lies in it.
+std::vector<V3> SeaFloorRim(const V3& givenA, const V3& givenB) {
+    const double lo = std::min(AngleOf(givenA), AngleOf(givenB)), hi = std::max(AngleOf(givenA), AngleOf(givenB));
+    const V3&    atLo = AngleOf(givenA) < AngleOf(givenB) ? givenA : givenB;
+    const V3&    atHi = AngleOf(givenA) < AngleOf(givenB) ? givenB : givenA;
+    constexpr double kEase = 45;
+    auto point = [&](double deg, double south) {
+        const double c = std::cos(Radians(deg)), s = std::sin(Radians(deg)), r = RoundedSquare(deg);
+        return V3{kRimCentre.x + r * c * (c >= 0 ? kRimEast - kRimCentre.x : kRimCentre.x - kRimWest),
+                  kRimCentre.y, kRimCentre.z + r * s * (s >= 0 ? kRimNorth - kRimCentre.z : south)};
+    };
+    auto radius = [](const V3& p) { return std::hypot(p.x - kRimCentre.x, p.z - kRimCentre.z); };
+    auto rim = [&](double south) {
+        const double inLo = radius(atLo) / radius(point(lo, south));
+        const double inHi = radius(atHi) / radius(point(hi, south));
+        std::vector<V3> points;
+        for (int k = 1; k <= kRimPoints; ++k) {
+            const double deg   = std::fmod(hi + k * (lo + 360 - hi) / (kRimPoints + 1), 360);
+            const double wrap  = deg < hi ? deg + 360 : deg;   // measured on from the upper given corner
+            const double scale = 1 - (1 - inHi) * (1 - Ease(wrap, hi, hi + kEase)) -
+                                 (1 - inLo) * Ease(wrap, lo + 360 - kEase, lo + 360);
+            const V3 p = point(deg, south);
+            points.push_back({kRimCentre.x + (p.x - kRimCentre.x) * scale, p.y,
+                              kRimCentre.z + (p.z - kRimCentre.z) * scale});
+        }
+        return points;
+    };
+    auto lowest = [](auto& points) {
+        return std::min_element(points.begin(), points.end(), [](const V3& a, const V3& b) { return a.z < b.z; });
+    };
+    double low = kRimCentre.z - kRimSouth, high = 2 * low;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (low + high) / 2;
+        const std::vector<V3> points = rim(mid);
+        (lowest(points)->z > kRimSouth ? low : high) = mid;
+    }
+    std::vector<V3> points = rim(high);
+    lowest(points)->z = kRimSouth;
+    double east = kRimCentre.x, west = kRimCentre.x, north = kRimCentre.z;
+    for (const V3& p : points) east = std::max(east, p.x), west = std::min(west, p.x), north = std::max(north, p.z);
+    for (V3& p : points) {
+        if (p.x > kRimCentre.x) p.x = kRimCentre.x + (p.x - kRimCentre.x) * (kRimEast - kRimCentre.x) / (east - kRimCentre.x);
+        if (p.x < kRimCentre.x) p.x = kRimCentre.x + (p.x - kRimCentre.x) * (kRimCentre.x - kRimWest) / (kRimCentre.x - west);
+        if (p.z > kRimCentre.z) p.z = kRimCentre.z + (p.z - kRimCentre.z) * (kRimNorth - kRimCentre.z) / (north - kRimCentre.z);
+    }
+    return points;
+}
 
 }  // namespace
 
@@ -30,35 +110,16 @@ void BuildShore(Island& isl) {
     MakeCounterClockwise(shoreInner);
     Loop shoreOuter;
     int  floorA = AddGiven(kSandFirst[0]), floorB = AddGiven(kSandFirst[1]);
-    // Two points fewer on the sea floor's rim, out beyond the delta, pay for the delta's
-    // point and face.
-    for (int k = 0; k < 52; ++k) {
-        if (k == 25 || k == 27) continue;
-        double deg = std::fmod(306 + k * 330.0 / 51, 360);
-        double c = std::cos(deg * kPi / 180), s = std::sin(deg * kPi / 180);
-        double ax = c >= 0 ? 215.8886 : 215.8707, bz = s >= 0 ? 189.4295 : 189.4324;
-        double e  = 2.35, k2 = std::pow(std::pow(std::abs(c), e) + std::pow(std::abs(s), e), -1 / e);
-        double wob = 1 - 0.03 * (1 + std::sin(deg * kPi / 180 * 5));
-        int    i   = AddPoint(9.45 + ax * c * k2 * wob, -50.4997, 0.5 + bz * s * k2 * wob);
+    for (const V3& p : SeaFloorRim(g_points[floorA], g_points[floorB])) {
+        const int i = AddPoint(p.x, p.y, p.z);
         g_fixed.insert(i);
         shoreOuter.push_back(i);
     }
     shoreOuter.push_back(floorB);
     shoreOuter.push_back(floorA);
-    auto byAngle = [](Loop& l, V3 c) {
-        std::sort(l.begin(), l.end(), [&](int a, int b) { return AngleAround(g_points[a], c) < AngleAround(g_points[b], c); });
-    };
-    byAngle(shoreOuter, V3{9.45, 0, 0.5});
-    // The four extremes of the sea floor.
-    {
-        auto ext = [&](auto key) {
-            return *std::max_element(shoreOuter.begin(), shoreOuter.end(), [&](int a, int b) { return key(a) < key(b); });
-        };
-        g_points[ext([](int i) { return g_points[i].x; })].x  = 225.3386;
-        g_points[ext([](int i) { return -g_points[i].x; })].x = -206.4321;
-        g_points[ext([](int i) { return g_points[i].z; })].z  = 189.9295;
-        g_points[ext([](int i) { return -g_points[i].z; })].z = -188.9324;
-    }
+    std::sort(shoreOuter.begin(), shoreOuter.end(), [](int a, int b) {
+        return AngleAround(g_points[a], kRimCentre) < AngleAround(g_points[b], kRimCentre);
+    });
     MakeCounterClockwise(shoreOuter);
     isl.sand = TriangulateBand(shoreOuter, shoreInner, floorA, floorB, isl.coastSand);
     isl.sand.push_back({isl.shoreA, delta, isl.shoreB});
