@@ -42,7 +42,7 @@ struct XlibCalls {
     int (*pending)(Display*)                                               = Xlib<decltype(pending)>("XPending");
     int (*next)(Display*, XEvent*)                                         = Xlib<decltype(next)>("XNextEvent");
     int (*flush)(Display*)                                                 = Xlib<decltype(flush)>("XFlush");
-    int (*free)(void*)                                                     = Xlib<decltype(free)>("XFree");
+    int (*release)(void*)                                                  = Xlib<decltype(release)>("XFree");
     int (*getProperty)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*,
                        unsigned long*, unsigned char**)                    = Xlib<decltype(getProperty)>("XGetWindowProperty");
     int (*changeProperty)(Display*, Window, Atom, Atom, int, int, const unsigned char*, int) =
@@ -50,7 +50,7 @@ struct XlibCalls {
     void (*setExitHandler)(Display*, void (*)(Display*, void*), void*)   = Xlib<decltype(setExitHandler)>("XSetIOErrorExitHandler");
 
     bool complete() const {
-        return open && intern && owner && select && pending && next && flush && free && getProperty && changeProperty &&
+        return open && intern && owner && select && pending && next && flush && release && getProperty && changeProperty &&
                setExitHandler;
     }
 };
@@ -96,7 +96,7 @@ void AnswerStateRequests(const XlibCalls* x, Display* display, Atom netWmState) 
                 Success &&
             data) {
             if (format == 32) states.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
-            x->free(data);
+            x->release(data);
         }
         states = ApplyStateRequest(states, event.xclient);
         x->changeProperty(display, window, netWmState, XA_ATOM, 32, PropModeReplace,
