@@ -105,8 +105,8 @@ unsigned long X11WindowOf(SDL_Window* window) {
 // For a window that another client destroyed, SDL3 asks the server whether it is
 // mapped, gets an error instead of an answer, takes the window for mapped and waits
 // for ever: the notice the server sent when the window went was taken off the queue
-// long ago. One put back at the head of the queue ends that wait at once. SDL 2 does
-// not wait there, and gets nothing put back.
+// long ago. One put back at the head of the queue ends that wait at once. Under SDL 2
+// (2.26 and 2.32) such a window closes without it, and nothing is put back there.
 void EndWaitForGoneWindow(unsigned long xid) {
     using PutBackFn = int (*)(Display*, XEvent*);
     static const auto putBack = Xlib<PutBackFn>("XPutBackEvent");
