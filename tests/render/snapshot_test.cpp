@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -164,7 +165,7 @@ TEST_F(SnapshotTest, TheSeaShowsThroughTheEmptyTexelsOfTheTreesAndTheSmoke) {
         {"6,-120,0,-40,-25,-70", 1, 6},   // over the gravel, the trees close in
         {"22,180,0,140,-40,10", 3, 22},   // above the campfire, both puffs over the sea
     };
-    const double kHalfFov = 22.5 * M_PI / 180;
+    const double kHalfFov = 22.5 * std::numbers::pi / 180;
     for (const auto& v : views) {
         SCOPED_TRACE(v.pose);
         const ToolRun r = snapshot(std::string("-C '") + ISLAND_TEXTURE_DIR + "' --size 320x240 --fire " +
@@ -172,7 +173,7 @@ TEST_F(SnapshotTest, TheSeaShowsThroughTheEmptyTexelsOfTheTreesAndTheSmoke) {
         ASSERT_EQ(r.status, 0) << r.err;
         RgbPicture shot;
         ASSERT_TRUE(ReadPng(png("shot.png"), &shot));
-        const int horizon = static_cast<int>(120 - 120 * std::tan(v.pitch * M_PI / 180) / std::tan(kHalfFov));
+        const int horizon = static_cast<int>(120 - 120 * std::tan(v.pitch * std::numbers::pi / 180) / std::tan(kHalfFov));
         int       bare    = 0;
         for (int y = horizon + 6; y < shot.height; ++y)
             for (int x = 0; x < shot.width; ++x) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <numbers>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -334,7 +335,7 @@ TEST(WorldTables, GravelAndSandCarryTheirNormalAndCoordinateRanges) {
         const auto& [ax, az] = rim[(i + rim.size() - 1) % rim.size()];
         const auto& [bx, bz] = rim[i];
         const auto& [cx, cz] = rim[(i + 1) % rim.size()];
-        double turn = (std::atan2(cz - bz, cx - bx) - std::atan2(bz - az, bx - ax)) * 180 / M_PI;
+        double turn = (std::atan2(cz - bz, cx - bx) - std::atan2(bz - az, bx - ax)) * 180 / std::numbers::pi;
         turn        = std::remainder(turn, 360.0);
         EXPECT_LE(std::abs(turn), 35.0) << "at (" << bx << ", " << bz << ")";
     }
