@@ -12,6 +12,8 @@
 //   sdl_session_bus.cpp   doing without a session bus where none runs
 #pragma once
 
+#include <dlfcn.h>
+
 #include <SDL.h>
 
 #include <deque>
@@ -110,7 +112,16 @@ PlatWindowRec* FindWindowById(uint32_t id);
 void           Queue(WindowHandle window, uint32_t message, uint32_t wParam, int32_t lParam);
 SDL_Window*    CreateGLWindow(const char* title, int x, int y, int width, int height, Uint32 flags);
 
-// X11.
+// X11. Xlib and GLX as SDL loads them: linked into SDL 2, opened by SDL3 at run time.
+template <typename Fn>
+Fn FromLibrary(const char* library, const char* name) {
+    void* handle = dlopen(library, RTLD_LAZY);
+    return handle ? reinterpret_cast<Fn>(dlsym(handle, name)) : nullptr;
+}
+template <typename Fn>
+Fn Xlib(const char* name) {
+    return FromLibrary<Fn>("libX11.so.6", name);
+}
 void          InstallXErrorHandler();
 unsigned long X11WindowOf(SDL_Window* window);
 void          SettleXErrors();

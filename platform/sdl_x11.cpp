@@ -5,7 +5,6 @@
 #include <GL/glx.h>
 #include <SDL_syswm.h>
 #include <X11/Xutil.h>
-#include <dlfcn.h>
 
 #include <cstdio>
 
@@ -13,18 +12,6 @@
 
 namespace sdl {
 namespace {
-
-// Xlib and GLX as SDL loads them: linked into SDL 2, opened by SDL3 at run time.
-template <typename Fn>
-Fn FromLibrary(const char* library, const char* name) {
-    void* handle = dlopen(library, RTLD_LAZY);
-    return handle ? reinterpret_cast<Fn>(dlsym(handle, name)) : nullptr;
-}
-
-template <typename Fn>
-Fn Xlib(const char* name) {
-    return FromLibrary<Fn>("libX11.so.6", name);
-}
 
 using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
 using XSyncFn         = int (*)(Display*, int);

@@ -14,7 +14,6 @@
 // requests that SDL sends to the root window and sets the property they ask for.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <dlfcn.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -27,12 +26,6 @@
 
 namespace sdl {
 namespace {
-
-template <typename Fn>
-Fn Xlib(const char* name) {
-    void* handle = dlopen("libX11.so.6", RTLD_LAZY);
-    return handle ? reinterpret_cast<Fn>(dlsym(handle, name)) : nullptr;
-}
 
 struct XlibCalls {
     Display* (*open)(const char*)                                          = Xlib<decltype(open)>("XOpenDisplay");
