@@ -29,6 +29,7 @@ namespace {
 
 struct XlibCalls {
     Display* (*open)(const char*)                                          = Xlib<decltype(open)>("XOpenDisplay");
+    int (*close)(Display*)                                                 = Xlib<decltype(close)>("XCloseDisplay");
     Atom (*intern)(Display*, const char*, Bool)                            = Xlib<decltype(intern)>("XInternAtom");
     Window (*owner)(Display*, Atom)                                        = Xlib<decltype(owner)>("XGetSelectionOwner");
     int (*select)(Display*, Window, long)                                  = Xlib<decltype(select)>("XSelectInput");
@@ -43,7 +44,7 @@ struct XlibCalls {
     void (*setExitHandler)(Display*, void (*)(Display*, void*), void*)   = Xlib<decltype(setExitHandler)>("XSetIOErrorExitHandler");
 
     bool complete() const {
-        return open && intern && owner && select && pending && next && flush && release && getProperty && changeProperty &&
+        return open && close && intern && owner && select && pending && next && flush && release && getProperty && changeProperty &&
                setExitHandler;
     }
 };
@@ -112,7 +113,10 @@ void StandInForWindowManager() {
     started = true;
     x.setExitHandler(display, NoteConnectionLost, nullptr);
     const std::string selection = "WM_S" + std::to_string(DefaultScreen(display));
-    if (x.owner(display, x.intern(display, selection.c_str(), False)) != None) return;
+    if (x.owner(display, x.intern(display, selection.c_str(), False)) != None) {
+        x.close(display);
+        return;
+    }
     const Atom netWmState = x.intern(display, "_NET_WM_STATE", False);
     x.select(display, DefaultRootWindow(display), SubstructureNotifyMask);
     x.flush(display);
