@@ -421,8 +421,19 @@ TEST(WorldTables, GroundPiecesMeetWithoutCracks) {
     EXPECT_GT(rim, 3);
 }
 
-TEST(WorldTables, CampfireAndTreesStandOnTheGround) {
+// The pad's west edge, which has no border, meets a level shelf of grass: the hill
+// rising from the concrete's very edge looked as if it buried the pad.
+TEST(WorldTables, PadCampfireAndTreesStandOnTheGround) {
     EXPECT_NEAR(GroundAt(115, 40), 1.03, 0.01);
+    const double west[5][2] = {{97.2857, -54.8711}, {91.9562, -44.1313}, {91.4026, -2.2744}, {99.0658, 10.8635}, {106.8778, 37.5031}};
+    for (int k = 0; k < 4; ++k) {
+        const double dx = west[k + 1][0] - west[k][0], dz = west[k + 1][1] - west[k][1], len = std::hypot(dx, dz);
+        for (double along = 0.1; along < 0.95; along += 0.1)
+            for (double out = 0.5; out <= 4; out += 0.5) {
+                const double x = west[k][0] + along * dx - out * dz / len, z = west[k][1] + along * dz + out * dx / len;
+                EXPECT_LE(GroundAt(x, z), 1.0314) << "west of the pad at " << x << ", " << z;
+            }
+    }
     const double bottom = 6.3777 + 2;
     for (auto [x, z] : {std::pair{-71.5478, 88.8451}, std::pair{-61.5478, 98.8451}}) {
         double h = GroundAt(x, z);

@@ -180,6 +180,54 @@ std::vector<Tri> ZipStrip(const Loop& left, const Loop& right) {
     return out;
 }
 
+namespace {
+
+// Whether p lies within the circle through a, b and c, in plan, whichever way they run.
+bool InCircle(int a, int b, int c, int p) {
+    const V3     A = g_points[a] - g_points[p], B = g_points[b] - g_points[p], C = g_points[c] - g_points[p];
+    const double la = A.x * A.x + A.z * A.z, lb = B.x * B.x + B.z * B.z, lc = C.x * C.x + C.z * C.z;
+    const double det = la * (B.x * C.z - B.z * C.x) - lb * (A.x * C.z - A.z * C.x) + lc * (A.x * B.z - A.z * B.x);
+    const double orient = (B.x - A.x) * (C.z - A.z) - (B.z - A.z) * (C.x - A.x);
+    return det * orient > 1e-9;
+}
+
+}  // namespace
+
+void InsertPoint(std::vector<Tri>& tris, int p, const Tri& keep) {
+    size_t holder = tris.size();
+    for (size_t k = 0; k < tris.size(); ++k) {
+        const Tri& t = tris[k];
+        if (Turn(t[0], t[1], p) > 0 && Turn(t[1], t[2], p) > 0 && Turn(t[2], t[0], p) > 0) holder = k;
+    }
+    auto inKeep = [&](int i) { return std::count(keep.begin(), keep.end(), i) > 0; };
+    if (holder == tris.size() || (inKeep(tris[holder][0]) && inKeep(tris[holder][1]) && inKeep(tris[holder][2])))
+        Fail("no triangle to take an inserted point");
+    const Tri t = tris[holder];
+    tris[holder] = {t[0], t[1], p};
+    tris.push_back({t[1], t[2], p});
+    tris.push_back({t[2], t[0], p});
+    // Each pending entry is a triangle (a, b, p); its edge a-b faces p.
+    std::vector<size_t> pending = {holder, tris.size() - 2, tris.size() - 1};
+    while (!pending.empty()) {
+        const size_t k = pending.back();
+        pending.pop_back();
+        const int a = tris[k][0], b = tris[k][1];
+        if (inKeep(a) && inKeep(b)) continue;
+        for (size_t j = 0; j < tris.size(); ++j) {
+            const Tri& o = tris[j];
+            const int  at = int(std::find(o.begin(), o.end(), b) - o.begin());
+            if (j == k || at == 3 || o[(at + 1) % 3] != a) continue;
+            const int far = o[(at + 2) % 3];
+            if (InCircle(b, a, far, p) && Turn(p, a, far) > 0 && Turn(far, b, p) > 0) {
+                tris[k] = {a, far, p};
+                tris[j] = {far, b, p};
+                pending.push_back(k), pending.push_back(j);
+            }
+            break;
+        }
+    }
+}
+
 void FaceUp(std::vector<Tri>& tris) {
     for (Tri& t : tris)
         if (Turn(t[0], t[1], t[2]) < 0) std::swap(t[1], t[2]);

@@ -34,6 +34,11 @@ using Loop = std::vector<int>;
 double Turn(int a, int b, int c);
 void   MakeCounterClockwise(Loop& loop);
 V3     FaceNormal(const Tri& t);
+// Puts point p into the upward-facing triangle that holds it in plan, splitting it in
+// three, then flips the edges facing p while p lies within the circle of the triangle
+// beyond them (Delaunay in plan), so the new corner gets well-shaped neighbours. Edges
+// of the `keep` triangle and edges with one triangle only stay. Adds two triangles.
+void InsertPoint(std::vector<Tri>& tris, int p, const Tri& keep);
 // Orients every triangle to face up.
 void FaceUp(std::vector<Tri>& tris);
 

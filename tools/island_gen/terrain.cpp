@@ -11,6 +11,36 @@
 #include "tools/island_gen/island.h"
 #include "tools/island_gen/surface.h"
 
+namespace {
+
+// A level shelf of grass along the pad's west edge, a little under the pad, so that the
+// hill starts a few units off the concrete instead of rising from its very edge.
+void LayShelf(Island& isl) {
+    constexpr double kWidth = 6, kHeight = 0.99;
+    const int        edge[5] = {isl.padS, isl.padSW, isl.padW, isl.padWN, isl.padNW};
+    auto             outward = [&](int a, int b) {  // the unit normal of edge a-b away from the pad
+        const V3 d = Normalized(g_points[b] - g_points[a]);
+        return V3{-d.z, 0, d.x};
+    };
+    auto shelfPoint = [&](V3 at, V3 n) {
+        const int i = AddPoint(at.x + kWidth * n.x, kHeight, at.z + kWidth * n.z);
+        g_fixed.insert(i);
+        return i;
+    };
+    std::vector<int> shelf;
+    for (int k = 1; k <= 3; ++k) {
+        const V3 n = Normalized(outward(edge[k - 1], edge[k]) + outward(edge[k], edge[k + 1]));
+        shelf.push_back(shelfPoint(g_points[edge[k]], n * (1 / Dot(n, outward(edge[k], edge[k + 1])))));
+    }
+    // The two long edges get a corner at their middle as well.
+    for (int k : {1, 3})
+        shelf.push_back(shelfPoint((g_points[edge[k]] + g_points[edge[k + 1]]) * 0.5, outward(edge[k], edge[k + 1])));
+    const Tri first = {FindPoint(kTerrainFirst[0].p), FindPoint(kTerrainFirst[1].p), FindPoint(kTerrainFirst[2].p)};
+    for (int i : shelf) InsertPoint(isl.terrain, i, first);
+}
+
+}  // namespace
+
 void BuildTerrain(Island& isl) {
     // The terrain's outer loop: coast, pad edge, and the gravel's banks and top.
     const Loop &coastWest = isl.coastWest, &coastEast = isl.coastEast;
@@ -66,7 +96,8 @@ void BuildTerrain(Island& isl) {
     };
     int  innerTerrain = AddGiven(kTerrainFirst[2]);
     Loop ring1        = ring(34, AngleAround(g_points[innerTerrain], kRockCentre), 0.6, innerTerrain);
-    Loop ring2        = ring(28, 3, 0.3, -1);
+    // Five fewer than the first ring: they pay for the shelf's five corners below.
+    Loop ring2        = ring(23, 3, 0.3, -1);
     MakeCounterClockwise(ring1), MakeCounterClockwise(ring2), MakeCounterClockwise(foot);
 
     std::vector<Tri>& terrain = isl.terrain;
@@ -79,6 +110,7 @@ void BuildTerrain(Island& isl) {
     }
 
     FaceUp(terrain);
+    LayShelf(isl);
 }
 
 void PinTheGround(Island& isl) {
