@@ -191,7 +191,7 @@ TEST_F(ViewerSceneTest, TheInstalledLauncherStartedFromTheRootOpensTheTexturedIs
     std::string   line, exec;
     while (std::getline(in, line))
         if (line.rfind("Exec=", 0) == 0) exec = line.substr(5);
-    ASSERT_EQ(exec, prefix_ + "/bin/island");
+    ASSERT_EQ(exec, prefix_ + "/games/island");
     launch(1024, 768, exec, "/");
     ExpectTexturedIsland(grab());
 }
