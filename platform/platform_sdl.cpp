@@ -21,8 +21,9 @@ Layer g_layer;
 
 namespace {
 
-// Real displays only: without one SDL would quietly pick an invisible driver and the
-// program would run with nobody able to see it.
+// Real displays only, unless the user names drivers in SDL_VIDEODRIVER (which wins over
+// this): left to itself SDL would quietly pick an invisible driver where neither
+// works, and the program would run with nobody able to see it.
 constexpr char kRealVideoDrivers[] = "x11,wayland";
 
 constexpr int kDepthBits = 24;
@@ -151,7 +152,7 @@ bool EnsureVideo() {
         g_layer.videoFailed = true;
         return false;
     }
-    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kRealVideoDrivers, SDL_HINT_OVERRIDE);
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, kRealVideoDrivers);
     // Closing the window is the program's own decision (a close message), not SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // Signals are the layer's (sdl_signals.cpp), the same under every SDL.
