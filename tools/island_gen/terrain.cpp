@@ -96,7 +96,8 @@ void BuildTerrain(Island& isl) {
     };
     int  innerTerrain = AddGiven(kTerrainFirst[2]);
     Loop ring1        = ring(34, AngleAround(g_points[innerTerrain], kRockCentre), 0.6, innerTerrain);
-    // Five fewer than the first ring: they pay for the shelf's five corners below.
+    // 23 points rather than 28: the five saved pay for the shelf's five corners, so the
+    // terrain keeps its counts of positions and triangles.
     Loop ring2        = ring(23, 3, 0.3, -1);
     MakeCounterClockwise(ring1), MakeCounterClockwise(ring2), MakeCounterClockwise(foot);
 
